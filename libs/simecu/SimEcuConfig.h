@@ -1,0 +1,38 @@
+#pragma once
+// Behaviour switches of the simulated unit, read from a small INI file so that
+// a test or a fitter's demo can shape the unit without recompiling it.
+
+#include <array>
+#include <cstdint>
+#include <iosfwd>
+#include <set>
+#include <string>
+
+class SimEcuConfig {
+public:
+  // The environment variable that names the file.
+  static constexpr const char *EnvironmentVariable = "NOX_SIMECU_CONFIG";
+
+  std::uint32_t latencyMs = 0;
+  // Kind 1, family 36 and variant 26 where the program looks for them in
+  // normal mode (byte 1 doubles as the mode byte and is not 3).
+  std::array<std::uint8_t, 8> identification{1, 36, 26, 0, 0, 0, 0, 0};
+  std::uint32_t dllMajorVersion = 1;
+  std::set<int> readFail;
+  std::set<int> writeFail;
+  std::set<int> undefined;
+  bool refuseConnect = false;
+  bool noIdentification = false;
+  std::uint32_t loseConnectionAfter = 0; // 0: the line never drops
+  std::string memoryImage;
+  bool persist = false;
+  std::uint32_t defaultAcquiredAfterMs = 3000;
+
+  // Bad lines are reported on `diagnostics` as "<origin>:<line>: ..." and
+  // skipped; parsing never fails as a whole.
+  static SimEcuConfig parse(std::istream &in, const std::string &origin, std::ostream &diagnostics);
+
+  // Defaults when the variable is unset or empty; an unreadable file is
+  // reported and also gives the defaults.
+  static SimEcuConfig fromEnvironment(std::ostream &diagnostics);
+};

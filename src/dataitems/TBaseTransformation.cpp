@@ -1,0 +1,3 @@
+#include "dataitems/TBaseTransformation.h"
+
+TBaseTransformation::TBaseTransformation(QObject *owner) : QObject(owner) {}

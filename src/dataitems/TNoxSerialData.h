@@ -1,0 +1,222 @@
+#pragma once
+#include "NoxProtocolObject.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class IniStore;
+class TBaseTransformation;
+class TNoxConnection;
+class TNoxNumber;
+
+enum TransformationType { ttNone = 0, ttFormula = 1, ttTabled = 2, ttNonLinearTabled = 3, ttCustom = 4 };
+
+// One ECU quantity: where it lives, which bits are its own, how its raw value
+// becomes the value the fitter sees and back, its limits and file key, and
+// who must hear when it changes. Parameters (TNoxNumber) and live values
+// (TNoxPacketData) derive from it.
+class TNoxSerialData : public QObject {
+  Q_OBJECT
+public:
+  using ConvertToEcuEvent = std::function<void(TNoxSerialData *Sender, double UserValue, int &ConvertedValue)>;
+  using ConvertToUserEvent = std::function<void(TNoxSerialData *Sender, int EcuValue, double &ConvertedValue)>;
+  using BeforeSetDataEvent = std::function<void(TNoxSerialData *Sender, double *newValue, double prevValue,
+                                                int RowIndex, int ColIndex, bool &Abort)>;
+  using NotifyEvent = std::function<void(TNoxSerialData *Sender)>;
+  using ErrorEvent = std::function<void(TNoxSerialData *Sender, int ErrorCode, bool Writing)>;
+
+  // OnError code of a write the item refused itself, because the value is no
+  // ECU value (a conversion failure) or does not fit the item's width.
+  static constexpr int ERROR_VALUE_REFUSED = -100;
+
+  explicit TNoxSerialData(QObject *owner = nullptr);
+  ~TNoxSerialData() override;
+
+  // ---- Layout and data code
+  int DataLength() const { return m_dataLength; }
+  void SetDataLength(int value);
+  int DataMask() const { return m_dataMask; }
+  void SetDataMask(int value);
+  int SerialCode() const { return m_serialCode; }
+  void SetSerialCode(int value);
+  bool Signed() const { return m_signed; }
+  void SetSigned(bool value);
+  std::uint32_t DataCode() const { return m_dataCode; }
+  int DataKind() const { return m_dataKind; }
+  int RowIndex() const { return m_rowIndex; }
+  int ColIndex() const { return m_colIndex; }
+  // 256^DataLength - 1: the mask of the whole raw value.
+  int FullMask() const { return m_dataLength == 2 ? 0xFFFF : 0xFF; }
+
+  // ---- Conversion settings
+  TransformationType Transformation() const { return m_transformation; }
+  void SetTransformation(TransformationType value) { m_transformation = value; }
+  QString MeasureUnit() const { return m_measureUnit; }
+  void SetMeasureUnit(const QString &value) { m_measureUnit = value; }
+  double CoeffA() const { return m_coeffs[0]; }
+  double CoeffB() const { return m_coeffs[1]; }
+  double CoeffC() const { return m_coeffs[2]; }
+  double CoeffD() const { return m_coeffs[3]; }
+  void SetCoeffA(double value) { m_coeffs[0] = value; }
+  void SetCoeffB(double value) { m_coeffs[1] = value; }
+  void SetCoeffC(double value) { m_coeffs[2] = value; }
+  void SetCoeffD(double value) { m_coeffs[3] = value; }
+  void SetCoeffs(double a, double b, double c, double d) { m_coeffs = {a, b, c, d}; }
+  double Precision() const { return m_precision; }
+  void SetPrecision(double value);
+  double ValueMin() const { return m_valueMin; }
+  void SetValueMin(double value);
+  double ValueMax() const { return m_valueMax; }
+  void SetValueMax(double value);
+  bool DisableLimits() const { return m_disableLimits; }
+  void SetDisableLimits(bool value) { m_disableLimits = value; }
+
+  // The conversion table; equal columns. An empty table means none.
+  void SetConversionTable(std::vector<double> ecuColumn, std::vector<double> userColumn);
+  void ClearConversionTable();
+  bool HasTable() const { return m_hasTable; }
+  int TableCount() const { return static_cast<int>(m_ecuColumn.size()); }
+  const std::vector<double> &EcuColumn() const { return m_ecuColumn; }
+  const std::vector<double> &UserColumn() const { return m_userColumn; }
+
+  TBaseTransformation *TransformationAt(int which) const; // 0..3 = A..D
+  void SetTransformationAt(int which, TBaseTransformation *transformation);
+  TNoxNumber *ExtCoeff(int which) const; // 0..3 = A..D
+  void SetExtCoeff(int which, TNoxSerialData *item);
+
+  // ---- Flags and file location
+  int DataGroup() const { return m_dataGroup; }
+  void SetDataGroup(int value) { m_dataGroup = value; }
+  bool OldReadFileMode() const { return m_oldReadFileMode; }
+  void SetOldReadFileMode(bool value) { m_oldReadFileMode = value; }
+  bool ReadOnly() const { return m_readOnly; }
+  void SetReadOnly(bool value) { m_readOnly = value; }
+  bool StoreUserValue() const { return m_storeUserValue; }
+  void SetStoreUserValue(bool value) { m_storeUserValue = value; }
+  QString FileSection() const { return m_fileSection; }
+  void SetFileSection(const QString &value) { m_fileSection = value; }
+  QString FileKeyName() const { return m_fileKeyName; }
+  void SetFileKeyName(const QString &value) { m_fileKeyName = value; }
+  bool NotifyEnabled() const { return m_notifyEnabled; }
+  void SetNotifyEnabled(bool value) { m_notifyEnabled = value; }
+
+  TNoxConnection *Connection() const;
+
+  // ---- Cached value
+  std::int32_t RawValue() const { return m_rawValue; }
+  void SetRawValueField(std::int32_t value) { m_rawValue = value; }
+  bool DataValid() const { return m_dataValid; }
+
+  // ---- Events
+  ConvertToEcuEvent OnConvertToEcu;
+  ConvertToUserEvent OnConvertToUser;
+  BeforeSetDataEvent BeforeSetData;
+  NotifyEvent BeforeGetData;
+  NotifyEvent OnGetData;
+  NotifyEvent OnSetData;
+  ErrorEvent OnError;
+
+  // ---- Conversions
+  double ConvertToUser(std::int32_t raw);
+  std::int32_t ConvertToEcu(double user);
+  void GetCoefficients(double &a, double &b, double &c, double &d);
+
+  // ---- Values
+  virtual double GetValue();
+  std::int32_t GetIntValue();
+
+  // ---- Overridable operations (slot order of the item's operation table)
+  virtual void ClearValue() = 0;
+  virtual bool ReadData() = 0;
+  virtual void DoError(bool Writing);
+  virtual void DoGetData();
+  virtual void DoSetData();
+  virtual void DoBeforeGetData();
+  virtual bool DoBeforeSetData(double &newValue, double prevValue, int rowIndex, int colIndex);
+  virtual void DoStatus(int status);
+  virtual std::int32_t DoConvertToEcu(double userValue);
+  virtual double DoConvertToUser(std::int32_t ecuValue);
+  virtual void SaveRawValue() = 0;
+  virtual void RestoreRawValue() = 0;
+  virtual bool Reload();
+  virtual bool RewriteData() = 0;
+  virtual bool SaveToIniSection(IniStore &ini, const QString &section);
+  virtual bool LoadFromIniSection(IniStore &ini, const QString &section);
+  virtual bool SaveToIni(IniStore &ini) = 0;
+  virtual bool LoadFromIni(IniStore &ini) = 0;
+  virtual void ReceiveData(const std::uint8_t *buffer) = 0;
+  virtual bool LoadDefault(bool write) = 0;
+  virtual bool LoadHexFromIni(IniStore &ini) = 0;
+  virtual bool SaveHexToIni(IniStore &ini) = 0;
+
+  // ---- Observers
+  void AddObserver(QObject *observer);
+  void RemoveObserver(QObject *observer);
+  void NotifyObservers(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+  QList<QObject *> Observers() const;
+
+  // ---- Applying stored properties: limits are accepted in any order until
+  // Loaded() runs the loaded hook.
+  bool Loading() const { return m_loading; }
+  void Loaded();
+
+protected:
+  // Reports an error with a code of the item's own, not the protocol's.
+  void RaiseError(int errorCode, bool writing);
+  void SetConnectionField(TNoxConnection *connection);
+  void SetDataValid(bool value) { m_dataValid = value; }
+  void SetDataKind(int value) { m_dataKind = value; }
+  void SetIndicesField(int row, int col) {
+    m_rowIndex = row;
+    m_colIndex = col;
+  }
+  void SetDataCodeBit(std::uint32_t bit, bool on);
+  // Takes one or two bytes, low byte first, sign-extended when Signed.
+  std::int32_t DecodeRaw(const std::uint8_t *bytes) const;
+  // Whether a raw value can travel in DataLength bytes.
+  bool FitsWidth(std::int32_t raw) const;
+
+  std::int32_t m_rawValue = 0;
+
+private:
+  double Interpolate(const std::vector<double> &search, const std::vector<double> &result, double value) const;
+  std::int32_t MergeWithCurrent(std::int32_t raw);
+
+  int m_colIndex = -1;
+  int m_rowIndex = -1;
+  int m_dataMask = 255;
+  int m_dataLength = 1;
+  int m_dataKind = 0;
+  bool m_dataValid = false;
+  int m_serialCode = 0;
+  bool m_signed = false;
+  std::uint32_t m_dataCode = 0;
+  TransformationType m_transformation = ttNone;
+  QString m_measureUnit;
+  std::array<double, 4> m_coeffs{1, 0, 0, 1};
+  double m_precision = 0;
+  double m_valueMin = 0;
+  double m_valueMax = 0;
+  QPointer<TNoxConnection> m_connection;
+  bool m_hasTable = false;
+  std::vector<double> m_ecuColumn;
+  std::vector<double> m_userColumn;
+  bool m_readOnly = false;
+  bool m_storeUserValue = true;
+  bool m_disableLimits = false;
+  QString m_fileSection;
+  QString m_fileKeyName;
+  QList<QPointer<QObject>> m_observers;
+  int m_dataGroup = 0;
+  bool m_notifyEnabled = true;
+  bool m_oldReadFileMode = false;
+  std::array<QPointer<TBaseTransformation>, 4> m_transformations;
+  std::array<QPointer<TNoxNumber>, 4> m_extCoeffs;
+  bool m_loading = true;
+};

@@ -1,0 +1,182 @@
+#include "storage/TNoxRegistryData.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+const QString kKey = QStringLiteral("software\\nox srl\\QMD652");
+
+// Every test gets its own per-user settings folder; the user's real settings
+// are never touched.
+class TNoxRegistryDataTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_dir.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
+  }
+
+  static std::unique_ptr<QSettings> Stored() {
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("nox srl"),
+                                       QStringLiteral("QMD652"));
+  }
+
+  static std::unique_ptr<TNoxRegistryData> MakeLanguageSettings() {
+    auto data = std::make_unique<TNoxRegistryData>();
+    data->SetKeyName(kKey);
+    data->SetIntegerDataList({QStringLiteral("Language=0")});
+    return data;
+  }
+
+  QTemporaryDir m_dir;
+};
+
+TEST_F(TNoxRegistryDataTest, FirstRunUsesTheDefaultAndStoresItAtExit) {
+  auto data = MakeLanguageSettings();
+  EXPECT_FALSE(data->ReadValues());
+  EXPECT_EQ(data->GetIntegerValue(QStringLiteral("Language")), 0);
+  EXPECT_FALSE(Stored()->contains(QStringLiteral("Language")));
+
+  data.reset();
+  const QVariant stored = Stored()->value(QStringLiteral("Language"));
+  ASSERT_TRUE(stored.isValid());
+  EXPECT_EQ(stored.toInt(), 0);
+}
+
+TEST_F(TNoxRegistryDataTest, ChangesReachTheStoreOnlyAtDestruction) {
+  Stored()->setValue(QStringLiteral("Language"), 1);
+
+  auto data = MakeLanguageSettings();
+  EXPECT_TRUE(data->ReadValues());
+  EXPECT_EQ(data->GetIntegerValue(QStringLiteral("language")), 1);
+
+  data->SetIntegerValue(QStringLiteral("Language"), 2);
+  EXPECT_EQ(data->GetIntegerValue(QStringLiteral("Language")), 2);
+  EXPECT_EQ(Stored()->value(QStringLiteral("Language")).toInt(), 1);
+
+  data.reset();
+  EXPECT_EQ(Stored()->value(QStringLiteral("Language")).toInt(), 2);
+}
+
+TEST_F(TNoxRegistryDataTest, MissingValueEventsSeeTheDefaultAndMayChangeIt) {
+  Stored()->setValue(QStringLiteral("Present"), 5);
+  auto data = std::make_unique<TNoxRegistryData>();
+  data->SetKeyName(kKey);
+  data->SetIntegerDataList({QStringLiteral("Language=3"), QStringLiteral("Present=0")});
+  data->SetStringDataList({QStringLiteral("Port=COM1")});
+
+  QStringList calls;
+  data->OnMissingIntegerValue = [&](TNoxRegistryData *sender, const QString &name, int &value) {
+    EXPECT_EQ(sender, data.get());
+    calls << QStringLiteral("int %1=%2").arg(name).arg(value);
+    value = 4;
+  };
+  data->OnMissingStringValue = [&](TNoxRegistryData *, const QString &name, QString &value) {
+    calls << QStringLiteral("string %1=%2").arg(name, value);
+    value = QStringLiteral("COM2");
+  };
+
+  EXPECT_FALSE(data->ReadValues());
+  EXPECT_EQ(calls, (QStringList{QStringLiteral("string Port=COM1"), QStringLiteral("int Language=3")}));
+  EXPECT_EQ(data->IntegerDataList(), (QStringList{QStringLiteral("Language=4"), QStringLiteral("Present=5")}));
+  EXPECT_EQ(data->StringDataList(), QStringList{QStringLiteral("Port=COM2")});
+}
+
+TEST_F(TNoxRegistryDataTest, StringSettingsSurviveTheRoundTrip) {
+  const QString awkward = QStringLiteral("a, b; c=d \\ \"e\"");
+  {
+    TNoxRegistryData data;
+    data.SetKeyName(kKey);
+    data.SetStringDataList({QStringLiteral("Folder=") + awkward});
+    EXPECT_FALSE(data.ReadValues());
+  }
+  TNoxRegistryData data;
+  data.SetKeyName(kKey);
+  data.SetStringDataList({QStringLiteral("Folder=something else")});
+  EXPECT_TRUE(data.ReadValues());
+  EXPECT_EQ(data.StringDataList(), QStringList{QStringLiteral("Folder=") + awkward});
+}
+
+TEST_F(TNoxRegistryDataTest, AStoredValueThatIsNotANumberCountsAsMissing) {
+  Stored()->setValue(QStringLiteral("Language"), QStringLiteral("abc"));
+  auto data = MakeLanguageSettings();
+  int seen = -1;
+  data->OnMissingIntegerValue = [&](TNoxRegistryData *, const QString &, int &value) { seen = value; };
+  EXPECT_FALSE(data->ReadValues());
+  EXPECT_EQ(seen, 0);
+  EXPECT_EQ(data->GetIntegerValue(QStringLiteral("Language")), 0);
+}
+
+TEST_F(TNoxRegistryDataTest, AssignedListsAreCleaned) {
+  TNoxRegistryData data;
+  data.SetIntegerDataList({QStringLiteral("  Language = 2  "), QStringLiteral("no equals sign"),
+                           QStringLiteral("Count=abc"), QStringLiteral("=7"), QStringLiteral("Big=99999999999")});
+  EXPECT_EQ(data.IntegerDataList(),
+            (QStringList{QStringLiteral("Language=2"), QStringLiteral("Count=0"), QStringLiteral("Big=0")}));
+  EXPECT_EQ(data.GetIntegerValue(QStringLiteral("Language")), 2);
+
+  data.SetStringDataList({QStringLiteral(" Name = some text "), QStringLiteral("dropped")});
+  EXPECT_EQ(data.StringDataList(), QStringList{QStringLiteral("Name=some text")});
+}
+
+TEST_F(TNoxRegistryDataTest, IntegerValuesInMemory) {
+  TNoxRegistryData data;
+  data.SetIntegerDataList({QStringLiteral("Language=1")});
+  EXPECT_EQ(data.GetIntegerValue(QStringLiteral("Unlisted")), 0);
+  data.SetIntegerValue(QStringLiteral("LANGUAGE"), -3);
+  data.SetIntegerValue(QStringLiteral("Added"), 8);
+  EXPECT_EQ(data.IntegerDataList(), (QStringList{QStringLiteral("Language=-3"), QStringLiteral("Added=8")}));
+}
+
+TEST_F(TNoxRegistryDataTest, EmptyKeyNameTouchesNothing) {
+  {
+    TNoxRegistryData data;
+    data.SetIntegerDataList({QStringLiteral("Language=1")});
+    EXPECT_FALSE(data.ReadValues());
+    EXPECT_FALSE(data.WriteValues());
+    EXPECT_EQ(data.GetIntegerValue(QStringLiteral("Language")), 1);
+  }
+  EXPECT_TRUE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+}
+
+TEST(TNoxRegistryDataKeyPath, SplitsIntoOrganisationApplicationAndGroup) {
+  struct Case {
+    QString path;
+    bool ok;
+    QString organisation, application, group;
+  };
+  const Case cases[] = {
+      {QStringLiteral("software\\nox srl\\QMD652"), true, QStringLiteral("nox srl"), QStringLiteral("QMD652"), {}},
+      {QStringLiteral("SOFTWARE\\a\\b\\c\\d"), true, QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c/d")},
+      {QStringLiteral("\\vendor\\\\tool\\"), true, QStringLiteral("vendor"), QStringLiteral("tool"), {}},
+      {QStringLiteral("vendor"), true, QStringLiteral("vendor"), {}, {}},
+      {QStringLiteral("software"), false, {}, {}, {}},
+      {QStringLiteral("\\\\ \\"), false, {}, {}, {}},
+      {QString(), false, {}, {}, {}},
+  };
+  for (const Case &c : cases) {
+    QString organisation, application, group;
+    ASSERT_EQ(TNoxRegistryData::SplitKeyPath(c.path, organisation, application, group), c.ok) << c.path.toStdString();
+    if (!c.ok)
+      continue;
+    EXPECT_EQ(organisation, c.organisation);
+    EXPECT_EQ(application, c.application);
+    EXPECT_EQ(group, c.group);
+  }
+}
+
+TEST_F(TNoxRegistryDataTest, GroupBelowTheApplicationIsUsed) {
+  {
+    TNoxRegistryData data;
+    data.SetKeyName(QStringLiteral("software\\nox srl\\QMD652\\Window"));
+    data.SetIntegerDataList({QStringLiteral("Width=640")});
+    data.ReadValues();
+  }
+  EXPECT_EQ(Stored()->value(QStringLiteral("Window/Width")).toInt(), 640);
+}
+
+} // namespace
