@@ -304,15 +304,21 @@ void TMemIniData::GetLines(QStringList &list) const {
   }
 }
 
-void TMemIniData::UpdateFile() {
-  if (!m_buffer)
-    return;
+QByteArray TMemIniData::TextBytes() const {
   QStringList lines;
   GetLines(lines);
   QString text;
   for (const QString &line : lines)
     text += line + QLatin1String("\r\n");
-  const QByteArray bytes = text.toLatin1();
+  // Characters beyond 8 bits cannot come from a parsed file; a caller that
+  // wrote one gets "?" in its place.
+  return text.toLatin1();
+}
+
+void TMemIniData::UpdateFile() {
+  if (!m_buffer)
+    return;
+  const QByteArray bytes = TextBytes();
   if (static_cast<quint64>(bytes.size()) >= std::numeric_limits<quint32>::max())
     return; // the length word cannot describe it; the old block stays valid
   // The block is always rebuilt at the size the text needs: writing into the
@@ -321,11 +327,7 @@ void TMemIniData::UpdateFile() {
 }
 
 bool TMemIniData::SaveToFile(const QString &fileName) const {
-  QStringList lines;
-  GetLines(lines);
-  QByteArray bytes;
-  for (const QString &line : lines)
-    bytes += line.toLatin1() + "\r\n";
+  const QByteArray bytes = TextBytes();
   QFile file(fileName);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
     return false;

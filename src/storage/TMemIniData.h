@@ -54,6 +54,9 @@ public:
 
   // The text form: per section its header line, its lines, one empty line.
   void GetLines(QStringList &list) const;
+  // The text form as 8-bit text, every line ended by CR LF: what UpdateFile
+  // and SaveToFile write, and what a configuration file enciphers.
+  QByteArray TextBytes() const;
   // Puts the text form into the caller's block (length word, 8-bit text, a
   // terminating zero byte that the length does not count).
   void UpdateFile();

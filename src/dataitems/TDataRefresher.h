@@ -1,0 +1,62 @@
+#pragma once
+#include <QObject>
+#include <QPointer>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class TNoxConnection;
+class TRefreshThread;
+
+enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+
+// Polls the protocol library for live values. A background thread paces the
+// cycles; every cycle runs on the GUI thread, fetches each due request once
+// and hands the result to every subscriber that is due.
+class TDataRefresher : public QObject {
+  Q_OBJECT
+public:
+  explicit TDataRefresher(QObject *owner = nullptr);
+  ~TDataRefresher() override;
+
+  // Subscribes target (a data item gets ReceiveData, any other object the
+  // MSG_PACKET_DATA message) or updates its interval; false for an interval below 1.
+  bool RegisterItem(QObject *target, int interval, std::uint32_t dataCode, int index);
+  void UnregisterItem(QObject *target, std::uint32_t dataCode, int index);
+  void EnableItem(QObject *target, std::uint32_t dataCode, int index);
+  void DisableItem(QObject *target, std::uint32_t dataCode, int index);
+
+  void SetRunning(bool value);
+  // Lets pending GUI events run first, so that a cycle the thread is waiting
+  // for can finish, then tells whether the thread is not suspended.
+  bool IsRunning();
+
+  TNoxConnection *Connection() const;
+  void SetConnection(TNoxConnection *connection);
+  int SleepTime() const { return m_sleepTime; }
+  void SetSleepTime(int value);
+  TThreadPriority Priority() const { return m_priority; }
+  void SetPriority(TThreadPriority value);
+
+  // One refresh cycle; the thread asks for it on the GUI thread. Public so
+  // that due-ness can be checked cycle by cycle.
+  void RunCycle();
+
+  // Subscriptions, for inspection: elements and clients per element.
+  int ElementCount() const;
+  int ClientCount(std::uint32_t dataCode, int index) const;
+
+private:
+  struct Client;
+  struct Element;
+  Element *FindElement(std::uint32_t dataCode, int index) const;
+  Client *FindClient(QObject *target, std::uint32_t dataCode, int index) const;
+  bool Fetch(Element &element);
+  void Deliver(Element &element, QObject *target);
+
+  std::vector<std::shared_ptr<Element>> m_elements;
+  QPointer<TNoxConnection> m_connection;
+  int m_sleepTime = 20;
+  TThreadPriority m_priority = tpNormal;
+  std::unique_ptr<TRefreshThread> m_thread;
+};
