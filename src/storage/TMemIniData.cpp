@@ -8,7 +8,9 @@ namespace {
 
 constexpr qsizetype kLengthWordSize = 4;
 
-bool IsBlankOrControl(QChar c) { return c.unicode() <= 32; }
+bool IsBlankOrControl(QChar c) {
+  return c.unicode() <= 32;
+}
 
 // INI lines lose every blank and control character at both ends, not only
 // the ones QString::trimmed() knows about.
@@ -87,7 +89,9 @@ bool NamePart(const QString &line, QStringView &name) {
   return true;
 }
 
-bool SameName(QStringView a, QStringView b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool SameName(QStringView a, QStringView b) {
+  return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 } // namespace
 
@@ -96,7 +100,9 @@ TMemIniData::TMemIniData(QByteArray *buffer) : m_buffer(buffer) {
   LoadBuffer();
 }
 
-TMemIniData::~TMemIniData() { Clear(); }
+TMemIniData::~TMemIniData() {
+  Clear();
+}
 
 QByteArray TMemIniData::BlockText(const QByteArray *buffer) {
   if (!buffer || buffer->size() < kLengthWordSize)
@@ -107,7 +113,8 @@ QByteArray TMemIniData::BlockText(const QByteArray *buffer) {
   // A length word that claims more than the block holds is not trusted: the
   // text is what is really there.
   const qsizetype available = buffer->size() - kLengthWordSize;
-  const qsizetype taken = static_cast<qint64>(length) < available ? static_cast<qsizetype>(length) : available;
+  const qsizetype taken =
+      static_cast<qint64>(length) < available ? static_cast<qsizetype>(length) : available;
   return buffer->mid(kLengthWordSize, taken);
 }
 
@@ -164,7 +171,8 @@ void TMemIniData::ParseText(const QStringList &lines) {
       continue;
     const qsizetype eq = line.indexOf(u'=');
     if (eq >= 0)
-      current->lines.append(TrimControl(line.left(eq)).toString() + QLatin1Char('=') + line.mid(eq + 1).toString());
+      current->lines.append(TrimControl(line.left(eq)).toString() + QLatin1Char('=') +
+                            line.mid(eq + 1).toString());
     else
       current->lines.append(line.toString());
   }
@@ -215,7 +223,9 @@ bool TMemIniData::ValueExists(const QString &section, const QString &key) {
   return found && FindKey(*found, key) >= 0;
 }
 
-bool TMemIniData::SectionExists(const QString &section) const { return FindSection(section) != nullptr; }
+bool TMemIniData::SectionExists(const QString &section) const {
+  return FindSection(section) != nullptr;
+}
 
 int TMemIniData::ReadInteger(const QString &section, const QString &key, int defaultValue) {
   int value = 0;

@@ -22,8 +22,12 @@ qsizetype IndexOfName(const QStringList &list, const QString &name) {
   return -1;
 }
 
-QString NameOf(const QString &line) { return line.left(line.indexOf(QLatin1Char('='))); }
-QString ValueOf(const QString &line) { return line.mid(line.indexOf(QLatin1Char('=')) + 1); }
+QString NameOf(const QString &line) {
+  return line.left(line.indexOf(QLatin1Char('=')));
+}
+QString ValueOf(const QString &line) {
+  return line.mid(line.indexOf(QLatin1Char('=')) + 1);
+}
 
 // Lines without "=" are dropped; name and value are trimmed, so that a padded
 // line still answers to its name. A line with no name could not be stored.
@@ -83,9 +87,13 @@ bool ReadStoredString(const QVariant &stored, QString &value) {
 
 TNoxRegistryData::TNoxRegistryData(QObject *parent) : QObject(parent) {}
 
-TNoxRegistryData::~TNoxRegistryData() { WriteValues(); }
+TNoxRegistryData::~TNoxRegistryData() {
+  WriteValues();
+}
 
-void TNoxRegistryData::SetStringDataList(const QStringList &list) { m_stringData = CleanList(list); }
+void TNoxRegistryData::SetStringDataList(const QStringList &list) {
+  m_stringData = CleanList(list);
+}
 
 void TNoxRegistryData::SetIntegerDataList(const QStringList &list) {
   m_integerData = CleanList(list);

@@ -54,7 +54,8 @@ public:
 
   // Splits a key path into the QSettings organisation and application and
   // the group below them; false when it names nothing.
-  static bool SplitKeyPath(const QString &keyPath, QString &organisation, QString &application, QString &group);
+  static bool SplitKeyPath(const QString &keyPath, QString &organisation, QString &application,
+                           QString &group);
 
 private:
   bool OpenSettings(std::unique_ptr<QSettings> &settings) const;

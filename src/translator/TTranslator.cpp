@@ -33,7 +33,9 @@ std::int32_t AskCount(const DynamicLibrary &library, const char *symbol, std::in
 
 TTranslator::TTranslator(QObject *parent) : QObject(parent) {}
 
-TTranslator::~TTranslator() { FreeLanguageLibrary(); }
+TTranslator::~TTranslator() {
+  FreeLanguageLibrary();
+}
 
 bool TTranslator::LoadLanguageLibrary() {
   FreeLanguageLibrary();
@@ -42,8 +44,8 @@ bool TTranslator::LoadLanguageLibrary() {
         AskCount(m_library, NoxLanguageAbi::MaxLanguagesSymbol, std::numeric_limits<std::int8_t>::max()));
     m_stringsPerLanguage =
         AskCount(m_library, NoxLanguageAbi::MaxStringsSymbol, std::numeric_limits<std::int32_t>::max());
-    m_getString =
-        reinterpret_cast<NoxLanguageAbi::GetStringFunction>(m_library.Resolve(NoxLanguageAbi::GetStringSymbol));
+    m_getString = reinterpret_cast<NoxLanguageAbi::GetStringFunction>(
+        m_library.Resolve(NoxLanguageAbi::GetStringSymbol));
   } else {
     m_languageCount = 1;
     m_stringsPerLanguage = 1;
@@ -72,11 +74,13 @@ QString TTranslator::LoadResourceString(std::int64_t resourceId) const {
   if (!m_getString || resourceId < 0 || resourceId > std::numeric_limits<std::uint32_t>::max())
     return {};
   std::array<char16_t, kBufferCapacity> buffer{};
-  const std::int32_t copied = m_getString(static_cast<std::uint32_t>(resourceId), buffer.data(), kBufferCapacity);
+  const std::int32_t copied =
+      m_getString(static_cast<std::uint32_t>(resourceId), buffer.data(), kBufferCapacity);
   // Trust the library no further than the buffer it was given and the
   // terminator it wrote.
   std::int32_t length = std::clamp<std::int32_t>(copied, 0, NoxLanguageAbi::MaxTextLength);
-  length = static_cast<std::int32_t>(std::find(buffer.begin(), buffer.begin() + length, u'\0') - buffer.begin());
+  length =
+      static_cast<std::int32_t>(std::find(buffer.begin(), buffer.begin() + length, u'\0') - buffer.begin());
   QString text = QString::fromUtf16(buffer.data(), length);
   if (!m_isUnicode) {
     QByteArray narrow = text.toLocal8Bit();

@@ -18,7 +18,9 @@ QByteArray Block(const QByteArray &text, quint32 lengthWord) {
   return block;
 }
 
-QByteArray Block(const QByteArray &text) { return Block(text, static_cast<quint32>(text.size())); }
+QByteArray Block(const QByteArray &text) {
+  return Block(text, static_cast<quint32>(text.size()));
+}
 
 quint32 LengthWord(const QByteArray &block) {
   const auto *b = reinterpret_cast<const unsigned char *>(block.constData());

@@ -21,8 +21,8 @@ protected:
   }
 
   static std::unique_ptr<QSettings> Stored() {
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("nox srl"),
-                                       QStringLiteral("QMD652"));
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QStringLiteral("nox srl"), QStringLiteral("QMD652"));
   }
 
   static std::unique_ptr<TNoxRegistryData> MakeLanguageSettings() {
@@ -82,7 +82,8 @@ TEST_F(TNoxRegistryDataTest, MissingValueEventsSeeTheDefaultAndMayChangeIt) {
 
   EXPECT_FALSE(data->ReadValues());
   EXPECT_EQ(calls, (QStringList{QStringLiteral("string Port=COM1"), QStringLiteral("int Language=3")}));
-  EXPECT_EQ(data->IntegerDataList(), (QStringList{QStringLiteral("Language=4"), QStringLiteral("Present=5")}));
+  EXPECT_EQ(data->IntegerDataList(),
+            (QStringList{QStringLiteral("Language=4"), QStringLiteral("Present=5")}));
   EXPECT_EQ(data->StringDataList(), QStringList{QStringLiteral("Port=COM2")});
 }
 
@@ -114,7 +115,8 @@ TEST_F(TNoxRegistryDataTest, AStoredValueThatIsNotANumberCountsAsMissing) {
 TEST_F(TNoxRegistryDataTest, AssignedListsAreCleaned) {
   TNoxRegistryData data;
   data.SetIntegerDataList({QStringLiteral("  Language = 2  "), QStringLiteral("no equals sign"),
-                           QStringLiteral("Count=abc"), QStringLiteral("=7"), QStringLiteral("Big=99999999999")});
+                           QStringLiteral("Count=abc"), QStringLiteral("=7"),
+                           QStringLiteral("Big=99999999999")});
   EXPECT_EQ(data.IntegerDataList(),
             (QStringList{QStringLiteral("Language=2"), QStringLiteral("Count=0"), QStringLiteral("Big=0")}));
   EXPECT_EQ(data.GetIntegerValue(QStringLiteral("Language")), 2);
@@ -150,8 +152,13 @@ TEST(TNoxRegistryDataKeyPath, SplitsIntoOrganisationApplicationAndGroup) {
     QString organisation, application, group;
   };
   const Case cases[] = {
-      {QStringLiteral("software\\nox srl\\QMD652"), true, QStringLiteral("nox srl"), QStringLiteral("QMD652"), {}},
-      {QStringLiteral("SOFTWARE\\a\\b\\c\\d"), true, QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c/d")},
+      {QStringLiteral("software\\nox srl\\QMD652"),
+       true,
+       QStringLiteral("nox srl"),
+       QStringLiteral("QMD652"),
+       {}},
+      {QStringLiteral("SOFTWARE\\a\\b\\c\\d"), true, QStringLiteral("a"), QStringLiteral("b"),
+       QStringLiteral("c/d")},
       {QStringLiteral("\\vendor\\\\tool\\"), true, QStringLiteral("vendor"), QStringLiteral("tool"), {}},
       {QStringLiteral("vendor"), true, QStringLiteral("vendor"), {}, {}},
       {QStringLiteral("software"), false, {}, {}, {}},
@@ -160,7 +167,8 @@ TEST(TNoxRegistryDataKeyPath, SplitsIntoOrganisationApplicationAndGroup) {
   };
   for (const Case &c : cases) {
     QString organisation, application, group;
-    ASSERT_EQ(TNoxRegistryData::SplitKeyPath(c.path, organisation, application, group), c.ok) << c.path.toStdString();
+    ASSERT_EQ(TNoxRegistryData::SplitKeyPath(c.path, organisation, application, group), c.ok)
+        << c.path.toStdString();
     if (!c.ok)
       continue;
     EXPECT_EQ(organisation, c.organisation);

@@ -47,7 +47,8 @@ QMap<int, QString> ReadTable(const QString &language) {
   for (const QString &line : ContentLines(TablePath(language))) {
     const qsizetype eq = line.indexOf(QLatin1Char('='));
     QString text = line.mid(eq + 1).trimmed();
-    text.replace(QStringLiteral("\\n"), QStringLiteral("\n")).replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
+    text.replace(QStringLiteral("\\n"), QStringLiteral("\n"))
+        .replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
     table.insert(line.left(eq).trimmed().toInt(), text);
   }
   return table;
@@ -68,7 +69,8 @@ TEST(LanguageTables, EveryUsedIdHasATextInEveryLanguage) {
     for (int id : used)
       EXPECT_FALSE(table.value(id).isEmpty()) << language.toStdString() << ": text " << id << " is missing";
     for (auto it = table.cbegin(); it != table.cend(); ++it)
-      EXPECT_TRUE(used.contains(it.key())) << language.toStdString() << ": text " << it.key() << " is not used";
+      EXPECT_TRUE(used.contains(it.key()))
+          << language.toStdString() << ": text " << it.key() << " is not used";
   }
 }
 
@@ -105,7 +107,8 @@ TEST_F(LanguageLibrary, GivesExactlyTheTextsOfTheTables) {
     ASSERT_EQ(m_translator.CurrentLanguage(), language);
     const QMap<int, QString> table = ReadTable(Languages()[language]);
     for (int id : used)
-      EXPECT_EQ(m_translator.GetText(id), table.value(id)) << Languages()[language].toStdString() << " " << id;
+      EXPECT_EQ(m_translator.GetText(id), table.value(id))
+          << Languages()[language].toStdString() << " " << id;
   }
 }
 

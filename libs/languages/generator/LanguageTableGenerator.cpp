@@ -58,9 +58,8 @@ std::vector<std::string> ReadLines(const std::string &path) {
 }
 
 bool ParseId(const std::string &text, std::uint32_t &id) {
-  if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), [](char c) {
-        return c >= '0' && c <= '9';
-      }))
+  if (text.empty() || text.size() > 9 ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
     return false;
   id = static_cast<std::uint32_t>(std::stoul(text));
   return true;
@@ -145,15 +144,17 @@ std::set<std::uint32_t> ReadIds(const std::string &path, std::uint32_t stringsPe
     if (!ParseId(line.substr(0, line.find_first_of(" \t")), id))
       Fail(path, n + 1, "expected a text id at the start of the line");
     if (id >= stringsPerLanguage)
-      Fail(path, n + 1, "text id " + std::to_string(id) + " does not fit a block of " +
-                            std::to_string(stringsPerLanguage));
+      Fail(path, n + 1,
+           "text id " + std::to_string(id) + " does not fit a block of " +
+               std::to_string(stringsPerLanguage));
     if (!ids.insert(id).second)
       Fail(path, n + 1, "text id " + std::to_string(id) + " listed twice");
   }
   return ids;
 }
 
-std::map<std::uint32_t, std::u16string> ReadTable(const std::string &path, const std::set<std::uint32_t> &ids) {
+std::map<std::uint32_t, std::u16string> ReadTable(const std::string &path,
+                                                  const std::set<std::uint32_t> &ids) {
   std::map<std::uint32_t, std::u16string> table;
   const std::vector<std::string> lines = ReadLines(path);
   for (std::size_t n = 0; n < lines.size(); ++n) {
@@ -198,10 +199,12 @@ std::string Generate(const std::vector<std::map<std::uint32_t, std::u16string>> 
       for (char16_t unit : text)
         out << static_cast<unsigned>(unit) << ", ";
       out << "0};\n";
-      entries.push_back("{" + std::to_string(resourceId) + "u, " + name + ", " + std::to_string(text.size()) + "}");
+      entries.push_back("{" + std::to_string(resourceId) + "u, " + name + ", " + std::to_string(text.size()) +
+                        "}");
     }
   }
-  out << "\nstruct Entry {\n  std::uint32_t resourceId;\n  const char16_t *text;\n  std::int32_t length;\n};\n\n"
+  out << "\nstruct Entry {\n  std::uint32_t resourceId;\n  const char16_t *text;\n  std::int32_t "
+         "length;\n};\n\n"
       << "// Sorted by resource id.\ninline constexpr Entry Entries[] = {\n";
   for (const std::string &entry : entries)
     out << "    " << entry << ",\n";
