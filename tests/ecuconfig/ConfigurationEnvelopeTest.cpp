@@ -45,7 +45,8 @@ TEST(Rc4, PiecesContinueOneStream) {
   const QByteArray whole = Rc4Cipher(key).Apply(text);
   for (int first : {255, 256, 1, 599}) {
     Rc4Cipher cipher(key);
-    const QByteArray pieces = cipher.Apply(text.left(first)) + cipher.Apply(text.mid(first));
+    QByteArray pieces = cipher.Apply(text.left(first));
+    pieces += cipher.Apply(text.mid(first));
     EXPECT_EQ(pieces, whole) << first;
   }
 }
