@@ -278,6 +278,9 @@ std::int32_t TNoxSerialData::ConvertToEcu(double user) {
   }
   case ttCustom:
     r = DoConvertToEcu(user);
+    // A handler's failure value is reported as it stands, like the others.
+    if (NumberConversion::IsFailureValue(r))
+      return r;
     break;
   }
   return MergeWithCurrent(r);

@@ -4,6 +4,10 @@ namespace {
 VehicleConfigView *g_view = nullptr;
 }
 
-VehicleConfigView *VehicleConfigView::Current() { return g_view; }
+VehicleConfigView *VehicleConfigView::Current() {
+  return g_view;
+}
 
-void VehicleConfigView::SetView(VehicleConfigView *view) { g_view = view; }
+void VehicleConfigView::SetView(VehicleConfigView *view) {
+  g_view = view;
+}
