@@ -13,9 +13,12 @@ void TRefreshThread::SetRunning(bool value) {
   {
     std::lock_guard<std::mutex> guard(m_mutex);
     m_running = value;
-    // Resuming makes the thread not suspended at once, as a resumed thread is.
+    // Resuming makes the thread not suspended at once, as a resumed thread is;
+    // stopping again before it woke leaves it suspended where it was.
     if (value)
       m_suspended = false;
+    else if (m_parked)
+      m_suspended = true;
   }
   m_wake.notify_all();
 }
@@ -39,7 +42,9 @@ void TRefreshThread::run() {
   while (!m_terminated) {
     if (!m_running) {
       m_suspended = true;
+      m_parked = true;
       m_wake.wait(lock, [this] { return m_terminated || m_running; });
+      m_parked = false;
       if (m_terminated)
         break;
       m_suspended = false;

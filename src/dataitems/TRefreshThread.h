@@ -48,4 +48,5 @@ private:
   std::mutex m_mutex;
   std::condition_variable m_wake;
   std::uint64_t m_completed = 0; // guarded by m_mutex
+  bool m_parked = false;         // guarded by m_mutex: waiting to be resumed
 };

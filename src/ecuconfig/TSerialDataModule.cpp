@@ -132,10 +132,7 @@ TSerialDataModule::~TSerialDataModule() {
   if (SerialDataModule == this)
     SerialDataModule = nullptr;
   // Close the line and unload the protocol library before anything goes.
-  if (NoxConnection && NoxConnection->Loaded()) {
-    NoxConnection->ProtocolObject()->Disconnect();
-    NoxConnection->FreeProtocolLibrary();
-  }
+  CloseConnection(true);
   // Last built, first freed: live values leave a refresher that still exists,
   // parameters a connection that still exists.
   for (auto it = m_components.crbegin(); it != m_components.crend(); ++it)

@@ -59,6 +59,26 @@ public:
   // The last identification record read at a connect; zero before.
   NoxIdentification Identification{};
 
+  // ---- Connection and operations over all items (ConnectSequence,
+  // ItemBulkOperations)
+  // 1 already connected, 0 connected (or library missing, Connect refused),
+  // -1 no answer, -2 unsupported unit.
+  int ConnectAndReadAll(int setupValue, int options);
+  void CloseConnection(bool refresherRunning);
+  void ReloadAllItems();
+  void ActivateLiveValues();
+  bool SuspendRefresher();
+  void LoadAllDefaults();
+  void ClearLiveValues();
+  void NotifyAllItems();
+
+  // ---- Configuration files (ConfigurationFile, ConfigurationEnvelope)
+  bool SaveConfiguration(const QString &fileName);
+  bool LoadConfiguration(const QString &fileName);
+  bool EncryptFile(const QString &plainFileName, const QString &targetFileName);
+  // block: a 32-bit little-endian length, then the deciphered bytes.
+  bool DecryptFile(const QString &fileName, QByteArray &block);
+
   // ---- Owned components
   TNoxConnection *NoxConnection = nullptr;
   TDataRefresher *DataRefresher = nullptr;

@@ -1,18 +1,43 @@
 #pragma once
 #include <QString>
+#include <cstdint>
 
 enum class MessageIcon { Error, Warning, Information, Question };
+
+// What a long operation shows in its wait window. The core fills in the
+// translated texts so that no implementation needs the translator.
+struct WaitRequest {
+  int CaptionTextId = 0;
+  int LabelTextId = 0;
+  QString Caption;
+  QString Label;
+  QString CompletedText; // the word after the percentage, "completed"
+};
 
 // The only way the core shows something to the user. The desktop program
 // installs an implementation with message boxes and the wait window, the
 // command-line tool one that writes to the terminal, tests a recorder.
-// Without one installed, messages go to the Qt log.
+// Without one installed, messages go to the Qt log and nothing else shows.
 class UserInterface {
 public:
   virtual ~UserInterface() = default;
 
   // A message box with no owner window.
   virtual void ShowMessage(const QString &text, const QString &title, MessageIcon icon) = 0;
+
+  // The wait window of a long operation: begin shows it with progress 0,
+  // progress moves it (absolute, or relative modulo 256) and lets pending
+  // events run, end removes it on every path.
+  virtual void BeginWait(const WaitRequest &request) { (void)request; }
+  virtual void SetProgress(std::uint8_t amount, bool absolute) {
+    (void)amount;
+    (void)absolute;
+  }
+  virtual bool WaitVisible() const { return false; }
+  virtual void EndWait() {}
+
+  // The application-start cursor (arrow with hourglass) while busy.
+  virtual void SetBusyCursor(bool busy) { (void)busy; }
 
   static UserInterface &Current();
   // nullptr puts the logging fallback back. The caller keeps ownership.

@@ -264,6 +264,15 @@ TEST(RefresherThread, StopsAfterItsTurnAndResumes) {
   EXPECT_TRUE(WaitFor([&] { return object.CountOf("ReadPacket") > reads; }));
 }
 
+TEST(RefresherThread, StoppingBeforeTheThreadWokeLeavesItSuspended) {
+  TDataRefresher refresher;
+  for (int i = 0; i < 200; ++i) {
+    refresher.SetRunning(true);
+    refresher.SetRunning(false);
+    ASSERT_TRUE(WaitFor([&] { return !refresher.IsRunning(); })) << "round " << i;
+  }
+}
+
 TEST(RefresherThread, DestroyingWhileACycleIsPendingNeitherHangsNorDelivers) {
   FakeConnection fake;
   auto &object = fake.Object();

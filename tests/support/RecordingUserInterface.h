@@ -1,5 +1,8 @@
 #pragma once
 #include "platform/UserInterface.h"
+#include "platform/WaitProgress.h"
+
+#include <QStringList>
 
 #include <QList>
 
@@ -19,6 +22,27 @@ public:
   void ShowMessage(const QString &text, const QString &title, MessageIcon icon) override {
     Messages.append({text, title, icon});
   }
+  void BeginWait(const WaitRequest &request) override {
+    Waits.append(request);
+    Progress.Apply(0, true);
+    Waiting = true;
+    Events << QStringLiteral("BeginWait(%1,%2)").arg(request.CaptionTextId).arg(request.LabelTextId);
+  }
+  void SetProgress(std::uint8_t amount, bool absolute) override {
+    Progress.Apply(amount, absolute);
+    Positions.append(Progress.Position());
+  }
+  bool WaitVisible() const override { return Waiting; }
+  void EndWait() override {
+    Waiting = false;
+    Events << QStringLiteral("EndWait");
+  }
+  void SetBusyCursor(bool busy) override { Events << (busy ? QStringLiteral("Busy") : QStringLiteral("Idle")); }
 
   QList<Message> Messages;
+  QList<WaitRequest> Waits;
+  QList<int> Positions;
+  QStringList Events;
+  WaitProgress Progress;
+  bool Waiting = false;
 };

@@ -1,0 +1,68 @@
+#include "cli/CliSession.h"
+
+#include "dataitems/TNoxConnection.h"
+#include "dataitems/TNoxSerialData.h"
+#include "ecuconfig/ConnectSequence.h"
+#include "ecuconfig/TSerialDataModule.h"
+#include "platform/UserInterface.h"
+
+CliSession::CliSession(TSerialDataModule &module, QTextStream &out) : m_module(module), m_out(out) {
+  for (TNoxSerialData *item : m_module.DataItems()) {
+    item->OnError = [this](TNoxSerialData *sender, int code, bool writing) {
+      // A quantity this unit does not have is no failure (the command value).
+      if (!writing && code == STATUS_NOT_DEFINED)
+        return;
+      m_itemErrors << QStringLiteral("%1 (%2 failed, status %3)")
+                          .arg(sender->objectName(), writing ? QStringLiteral("write") : QStringLiteral("read"))
+                          .arg(code);
+    };
+  }
+}
+
+int CliSession::Connect() {
+  if (!m_module.NoxConnection->LoadProtocolLibrary())
+    return EXIT_LIBRARY; // the connection has shown its message
+  const int result = m_module.ConnectAndReadAll(4, 0);
+  const QString title = QStringLiteral("Connect");
+  switch (result) {
+  case ConnectSequence::NO_ANSWER:
+    UserInterface::Current().ShowMessage(m_module.Text(17) + QLatin1Char('\n') + m_module.Text(18) +
+                                             QStringLiteral("\n(ERR.CODE: C01)"),
+                                         title, MessageIcon::Error);
+    return EXIT_NO_ANSWER;
+  case ConnectSequence::UNSUPPORTED_UNIT:
+    UserInterface::Current().ShowMessage(m_module.Text(106), title, MessageIcon::Error);
+    return EXIT_UNSUPPORTED_UNIT;
+  default:
+    break;
+  }
+  const TNoxConnection *connection = m_module.NoxConnection;
+  if (!connection->Loaded() || !connection->ProtocolObject()->IsConnected()) {
+    UserInterface::Current().ShowMessage(QStringLiteral("the unit refused the connection"), title,
+                                         MessageIcon::Error);
+    return EXIT_CONNECTION;
+  }
+  return CheckStillConnected();
+}
+
+int CliSession::CheckStillConnected() {
+  const TNoxConnection *connection = m_module.NoxConnection;
+  if (connection->Loaded() && connection->ProtocolObject()->IsConnected())
+    return EXIT_OK;
+  UserInterface::Current().ShowMessage(QStringLiteral("the connection to the unit was lost"),
+                                       QStringLiteral("Connection"), MessageIcon::Error);
+  return EXIT_CONNECTION;
+}
+
+TNoxSerialData *CliSession::FindItem(const QString &name) const {
+  for (TNoxSerialData *item : m_module.DataItems())
+    if (item->objectName().compare(name, Qt::CaseInsensitive) == 0)
+      return item;
+  return nullptr;
+}
+
+QStringList CliSession::TakeItemErrors() {
+  QStringList errors;
+  errors.swap(m_itemErrors);
+  return errors;
+}

@@ -1,0 +1,34 @@
+#pragma once
+#include "cli/ExitCode.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+class TNoxSerialData;
+class TSerialDataModule;
+
+// What every command needs: the data module, standard output, connecting
+// with a clear exit code, and the items by name.
+class CliSession {
+public:
+  CliSession(TSerialDataModule &module, QTextStream &out);
+
+  TSerialDataModule &Module() { return m_module; }
+  QTextStream &Out() { return m_out; }
+
+  // Loads the protocol library, connects and reads everything. EXIT_OK or why not.
+  int Connect();
+  // EXIT_CONNECTION with a message when the line was lost meanwhile.
+  int CheckStillConnected();
+  // An item by component name, without regard to letter case; null if none.
+  TNoxSerialData *FindItem(const QString &name) const;
+  // Items whose reads or writes failed since the last call, "NAME (status N)".
+  QStringList TakeItemErrors();
+
+private:
+  TSerialDataModule &m_module;
+  QTextStream &m_out;
+  QStringList m_itemErrors;
+};

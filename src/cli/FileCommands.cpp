@@ -1,0 +1,107 @@
+#include "cli/FileCommands.h"
+
+#include "cli/ItemTable.h"
+#include "dataitems/NumberConversion.h"
+#include "dataitems/TNoxNumber.h"
+#include "ecuconfig/TSerialDataModule.h"
+#include "platform/UserInterface.h"
+#include "storage/TMemIniData.h"
+
+#include <cstdio>
+
+int FileCommands::ReadPlain(const QString &fileName, QByteArray &block) {
+  TSerialDataModule &module = m_session.Module();
+  if (module.DecryptFile(fileName, block))
+    return EXIT_OK;
+  UserInterface::Current().ShowMessage(module.Text(100) + QStringLiteral(" (") + fileName + QLatin1Char(')'),
+                                       module.Text(99), MessageIcon::Error);
+  return EXIT_FILE;
+}
+
+int FileCommands::Save(const QString &fileName) {
+  if (const int code = m_session.Connect())
+    return code;
+  TSerialDataModule &module = m_session.Module();
+  if (!module.SuspendRefresher())
+    return EXIT_BUSY;
+  if (!module.SaveConfiguration(fileName))
+    return EXIT_FILE;
+  m_session.Out() << "saved " << fileName << '\n';
+  m_session.Out().flush();
+  return EXIT_OK;
+}
+
+int FileCommands::Load(const QString &fileName) {
+  QByteArray block;
+  if (const int code = ReadPlain(fileName, block))
+    return code;
+  if (const int code = m_session.Connect())
+    return code;
+  TSerialDataModule &module = m_session.Module();
+  if (!module.SuspendRefresher())
+    return EXIT_BUSY;
+  const bool complete = module.LoadConfiguration(fileName);
+  if (const int code = m_session.CheckStillConnected())
+    return code;
+  if (!complete)
+    return EXIT_LOAD_INCOMPLETE;
+  m_session.Out() << "loaded " << fileName << '\n';
+  m_session.Out().flush();
+  return EXIT_OK;
+}
+
+int FileCommands::Diff(const QString &fileName) {
+  QByteArray block;
+  if (const int code = ReadPlain(fileName, block))
+    return code;
+  if (const int code = m_session.Connect())
+    return code;
+  TMemIniData ini(&block);
+  TSerialDataModule &module = m_session.Module();
+  // Byte 223 is the change-over speed or, with change-over type 2, the
+  // priming-shot time; only the meaning in force is compared.
+  const bool primingShot = module.TIPO_CAMBIO->GetIntValue() == 2;
+  const TNoxNumber *inactive = primingShot ? module.GiriPerCambio : module.TempoDiCicchetto;
+  int differences = 0;
+  for (TNoxSerialData *item : module.DataItems()) {
+    auto *number = qobject_cast<TNoxNumber *>(item);
+    if (!number || number == inactive || number->FileKeyName().isEmpty())
+      continue;
+    const QString key = number->FileKey();
+    const QString unitText = ItemTable::Number(number->GetValue());
+    QString fileText = QStringLiteral("(missing)");
+    if (ini.ValueExists(number->FileSection(), key)) {
+      double value = 0;
+      const QString raw = ini.ReadString(number->FileSection(), key, QString());
+      fileText = NumberConversion::TryParseFloat(raw, value) ? ItemTable::Number(value) : raw;
+    }
+    if (fileText != unitText) {
+      ++differences;
+      m_session.Out() << key << ": file " << fileText << ", unit " << unitText << '\n';
+    }
+  }
+  m_session.Out().flush();
+  if (const int code = m_session.CheckStillConnected())
+    return code;
+  return differences ? EXIT_DIFFERENT : EXIT_OK;
+}
+
+int FileCommands::Decrypt(const QString &fileName) {
+  QByteArray block;
+  if (const int code = ReadPlain(fileName, block))
+    return code;
+  const QByteArray text = TMemIniData::BlockText(&block);
+  std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
+  std::fflush(stdout);
+  return EXIT_OK;
+}
+
+int FileCommands::Encrypt(const QString &iniFileName, const QString &fileName) {
+  TSerialDataModule &module = m_session.Module();
+  if (!module.EncryptFile(iniFileName, fileName)) {
+    UserInterface::Current().ShowMessage(module.Text(100) + QStringLiteral(" (") + iniFileName + QLatin1Char(')'),
+                                         module.Text(99), MessageIcon::Error);
+    return EXIT_FILE;
+  }
+  return EXIT_OK;
+}

@@ -1,0 +1,20 @@
+#pragma once
+#include "cli/CliSession.h"
+
+// Commands on configuration files: save the unit to a file, load a file into
+// the unit, compare the two, and decipher or encipher a file.
+class FileCommands {
+public:
+  explicit FileCommands(CliSession &session) : m_session(session) {}
+
+  int Save(const QString &fileName);
+  int Load(const QString &fileName);
+  int Diff(const QString &fileName);
+  int Decrypt(const QString &fileName);
+  int Encrypt(const QString &iniFileName, const QString &fileName);
+
+private:
+  // Deciphers a file into its INI text; EXIT_FILE with a message if it can't.
+  int ReadPlain(const QString &fileName, QByteArray &block);
+  CliSession &m_session;
+};

@@ -1,0 +1,79 @@
+#include "ecuconfig/ItemBulkOperations.h"
+
+#include "dataitems/TDataRefresher.h"
+#include "dataitems/TNoxNumber.h"
+#include "dataitems/TNoxPacketData.h"
+#include "ecuconfig/TSerialDataModule.h"
+#include "platform/Clock.h"
+#include "platform/UserInterface.h"
+
+void ItemBulkOperations::ReloadAllItems() {
+  const auto &components = m_module.Components();
+  const int count = static_cast<int>(components.size());
+  UserInterface &ui = UserInterface::Current();
+  for (int i = 0; i < count; ++i) {
+    if (ui.WaitVisible())
+      ui.SetProgress(static_cast<std::uint8_t>(i * 100 / count), true);
+    if (auto *item = qobject_cast<TNoxSerialData *>(components[i]))
+      item->Reload();
+  }
+}
+
+void ItemBulkOperations::ActivateLiveValues() {
+  const auto &components = m_module.Components();
+  for (auto it = components.crbegin(); it != components.crend(); ++it)
+    if (auto *live = qobject_cast<TNoxPacketData *>(*it))
+      live->SetActive(true);
+}
+
+bool ItemBulkOperations::SuspendRefresher() {
+  TDataRefresher *refresher = m_module.DataRefresher;
+  refresher->SetRunning(false);
+  Clock &clock = Clock::Current();
+  const std::uint32_t started = clock.TickCount();
+  bool running = refresher->IsRunning();
+  while (running && clock.TickCount() - started <= SUSPEND_TIMEOUT_MS)
+    running = refresher->IsRunning();
+  if (running) {
+    UserInterface::Current().ShowMessage(SuspendFailedText(), SuspendFailedTitle(), MessageIcon::Error);
+    return false;
+  }
+  return true;
+}
+
+void ItemBulkOperations::LoadAllDefaults() {
+  for (int pass = 0; pass < 2; ++pass) {
+    for (TNoxSerialData *item : m_module.DataItems()) {
+      item->SetDisableLimits(true);
+      item->LoadDefault(false);
+      item->SetDisableLimits(false);
+    }
+  }
+}
+
+void ItemBulkOperations::ClearLiveValues() {
+  for (TNoxSerialData *item : m_module.DataItems()) {
+    item->SetDisableLimits(true);
+    if (auto *live = qobject_cast<TNoxPacketData *>(item)) {
+      const TransformationType kept = live->Transformation();
+      live->SetTransformation(ttNone);
+      live->SetLocalValue(0);
+      live->SetTransformation(kept);
+    }
+    item->SetDisableLimits(false);
+  }
+}
+
+void ItemBulkOperations::NotifyAllItems() {
+  for (TNoxSerialData *item : m_module.DataItems())
+    item->NotifyObservers(MSG_DATA_CHANGED, reinterpret_cast<std::uintptr_t>(item), 0);
+}
+
+void ItemBulkOperations::NormaliseOverRev() {
+  TNoxNumber *overRev = m_module.GiriFuoriGiri;
+  overRev->SetDisableLimits(true);
+  const std::int32_t value = overRev->GetIntValue();
+  if (value < 20000 && value > overRev->ValueMax())
+    overRev->SetIntValue(20000);
+  overRev->SetDisableLimits(false);
+}

@@ -1,0 +1,197 @@
+#include "platform/DynamicLibrary.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Result {
+  int exitCode = -1;
+  QString out;
+  QString err;
+};
+
+// Each test gets a simulated unit of its own whose memory lives in a file, so
+// that one ecuctl process finds what the previous one left in the unit.
+class EcuctlTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    Configure({});
+  }
+
+  void Configure(const QStringList &extraLines) {
+    QFile config(Path("unit.ini"));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QStringList lines{QStringLiteral("latency_ms = 0"), QStringLiteral("default_acquired_after_ms = 0"),
+                      QStringLiteral("memory_image = ") + Path("unit.bin"), QStringLiteral("persist = 1")};
+    lines << extraLines;
+    config.write(lines.join(QLatin1Char('\n')).toUtf8() + '\n');
+  }
+
+  QString Path(const QString &name) const { return dir.filePath(name); }
+
+  Result Run(const QStringList &arguments) const {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("NOX_SIMECU_CONFIG"), Path("unit.ini"));
+    process.setProcessEnvironment(environment);
+    process.start(DynamicLibrary::ExecutableFolder() + QStringLiteral("/ecuctl"), arguments);
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2,
+            QString::fromLocal8Bit(process.readAllStandardOutput()),
+            QString::fromLocal8Bit(process.readAllStandardError())};
+  }
+
+  QTemporaryDir dir;
+};
+
+TEST_F(EcuctlTest, HelpListsCommandsAndExitCodes) {
+  const Result result = Run({"--help"});
+  EXPECT_EQ(result.exitCode, 0);
+  for (const char *word : {"identify", "read", "set NAME=VALUE", "erase-eeprom", "Exit codes", "10 diff"})
+    EXPECT_TRUE(result.out.contains(QLatin1String(word))) << word;
+}
+
+TEST_F(EcuctlTest, ReadListsEveryItemAsJson) {
+  const Result result = Run({"read", "--format", "json"});
+  ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+  const QJsonArray items = QJsonDocument::fromJson(result.out.toUtf8()).array();
+  ASSERT_EQ(items.size(), 78);
+  const QJsonObject first = items.at(0).toObject();
+  EXPECT_EQ(first.value("name").toString(), QStringLiteral("TIPO_ACCENSIONE"));
+  EXPECT_EQ(first.value("location").toString(), QStringLiteral("addr 163"));
+  EXPECT_EQ(first.value("value").toString(), QStringLiteral("4"));
+  EXPECT_EQ(first.value("key").toString(), QStringLiteral("TIPO ACCENSIONE"));
+  EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
+}
+
+TEST_F(EcuctlTest, SetWritesTheUnitAndAnotherRunReadsItBack) {
+  Result result = Run({"set", "TIPO_ACCENSIONE=5", "tempo_sovrapposizione=0,6"});
+  ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+  EXPECT_TRUE(result.out.contains(QStringLiteral("TIPO_ACCENSIONE=5\n")));
+  EXPECT_TRUE(result.out.contains(QStringLiteral("TEMPO_SOVRAPPOSIZIONE=0.6\n")));
+  result = Run({"get", "TIPO_ACCENSIONE", "TEMPO_SOVRAPPOSIZIONE", "TIPO_EMULAZIONE"});
+  EXPECT_EQ(result.out, QStringLiteral("TIPO_ACCENSIONE=5\nTEMPO_SOVRAPPOSIZIONE=0.6\nTIPO_EMULAZIONE=2\n"));
+}
+
+struct UsageCase {
+  const char *name;
+  QStringList arguments;
+};
+
+class UsageTest : public EcuctlTest, public ::testing::WithParamInterface<UsageCase> {};
+
+TEST_P(UsageTest, IsRefusedWithExitCodeOne) {
+  const Result result = Run(GetParam().arguments);
+  EXPECT_EQ(result.exitCode, 1) << GetParam().name;
+  EXPECT_FALSE(result.err.isEmpty()) << GetParam().name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, UsageTest,
+    ::testing::Values(UsageCase{"unknown_command", {"fly"}}, UsageCase{"unknown_item", {"get", "NOPE"}},
+                      UsageCase{"not_a_number", {"set", "TIPO_ACCENSIONE=abc"}},
+                      UsageCase{"no_value", {"set", "TIPO_ACCENSIONE"}},
+                      UsageCase{"live_value_is_read_only", {"set", "VAL_GIRI=800"}},
+                      UsageCase{"unknown_format", {"read", "--format", "xml"}},
+                      UsageCase{"erase_without_yes", {"erase-eeprom"}},
+                      UsageCase{"short_interval", {"live", "--interval", "5"}}));
+
+TEST_F(EcuctlTest, SaveDiffLoadRoundTrip) {
+  ASSERT_EQ(Run({"set", "GiriCutOff=1800"}).exitCode, 0);
+  ASSERT_EQ(Run({"save", Path("car.kfg")}).exitCode, 0);
+  EXPECT_EQ(Run({"diff", Path("car.kfg")}).exitCode, 0);
+  ASSERT_EQ(Run({"set", "GiriCutOff=2500", "VelIngrMinimo=70"}).exitCode, 0);
+  const Result diff = Run({"diff", Path("car.kfg")});
+  EXPECT_EQ(diff.exitCode, 10);
+  EXPECT_TRUE(diff.out.contains(QStringLiteral("GIRI CUTOFF: file 1800, unit 2500")));
+  EXPECT_TRUE(diff.out.contains(QStringLiteral("TEMPO TRA PASSI AD INGRASSARE AL MINIMO: file 60, unit 70")));
+  const Result load = Run({"load", Path("car.kfg")});
+  EXPECT_EQ(load.exitCode, 0) << load.err.toStdString();
+  EXPECT_EQ(Run({"diff", Path("car.kfg")}).exitCode, 0);
+}
+
+TEST_F(EcuctlTest, DecryptAndEncryptAreInverse) {
+  ASSERT_EQ(Run({"save", Path("car.kfg")}).exitCode, 0);
+  const Result plain = Run({"decrypt", Path("car.kfg")});
+  ASSERT_EQ(plain.exitCode, 0);
+  EXPECT_TRUE(plain.out.startsWith(QStringLiteral("[CONFIGURAZIONE]\r\nTIPO ACCENSIONE=4\r\n")));
+  QFile ini(Path("car.ini"));
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+  ini.write(plain.out.toLatin1());
+  ini.close();
+  ASSERT_EQ(Run({"encrypt", Path("car.ini"), Path("again.kfg")}).exitCode, 0);
+  EXPECT_EQ(Run({"decrypt", Path("again.kfg")}).out, plain.out);
+}
+
+TEST_F(EcuctlTest, BrokenAndIncompleteFiles) {
+  QFile garbage(Path("garbage.kfg"));
+  ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+  garbage.write("not a configuration file");
+  garbage.close();
+  EXPECT_EQ(Run({"load", Path("garbage.kfg")}).exitCode, 7);
+  EXPECT_EQ(Run({"decrypt", Path("missing.kfg")}).exitCode, 7);
+
+  QFile ini(Path("partial.ini"));
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+  ini.write("[CONFIGURAZIONE]\r\nTIPO ACCENSIONE=1\r\n");
+  ini.close();
+  ASSERT_EQ(Run({"encrypt", Path("partial.ini"), Path("partial.kfg")}).exitCode, 0);
+  const Result load = Run({"load", Path("partial.kfg")});
+  EXPECT_EQ(load.exitCode, 8);
+  EXPECT_TRUE(load.err.contains(QStringLiteral("It was impossible to load the following data:"))) << load.err.toStdString();
+  EXPECT_EQ(Run({"get", "TIPO_ACCENSIONE"}).out, QStringLiteral("TIPO_ACCENSIONE=1\n")) << "what loaded stays";
+}
+
+TEST_F(EcuctlTest, EraseEepromRestoresTheFactoryConfiguration) {
+  ASSERT_EQ(Run({"set", "POSIZIONE_DEFAULT=120"}).exitCode, 0);
+  const Result erase = Run({"erase-eeprom", "--yes"});
+  EXPECT_EQ(erase.exitCode, 0) << erase.err.toStdString();
+  EXPECT_EQ(Run({"get", "POSIZIONE_DEFAULT"}).out, QStringLiteral("POSIZIONE_DEFAULT=100\n"));
+}
+
+TEST_F(EcuctlTest, LiveLogsTheRequestedNumberOfRows) {
+  const Result result = Run({"live", "--interval", "50", "--count", "3", "--format", "csv"});
+  ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+  const QStringList lines = result.out.trimmed().split(QLatin1Char('\n'));
+  ASSERT_EQ(lines.size(), 4);
+  EXPECT_TRUE(lines[0].startsWith(QStringLiteral("time,VALORE_LAMBDA,")));
+  EXPECT_EQ(lines[1].count(QLatin1Char(',')), 9);
+}
+
+struct FaultCase {
+  const char *name;
+  QStringList config;
+  QStringList arguments;
+  int exitCode;
+};
+
+class FaultTest : public EcuctlTest, public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(FaultTest, GivesItsOwnExitCodeAndAMessage) {
+  const auto c = GetParam();
+  Configure(c.config);
+  const Result result = Run(c.arguments);
+  EXPECT_EQ(result.exitCode, c.exitCode) << c.name << ": " << result.err.toStdString();
+  EXPECT_FALSE(result.err.isEmpty()) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Unit, FaultTest,
+    ::testing::Values(
+        FaultCase{"library_missing", {}, {"--library", "NoSuchLibrary.dll", "identify"}, 2},
+        FaultCase{"no_answer", {"no_identification = 1"}, {"identify"}, 3},
+        FaultCase{"unsupported_variant", {"identification = 1 36 2 0 0 0 0 0"}, {"identify"}, 4},
+        FaultCase{"unsupported_kind", {"identification = 3 36 26 0 0 0 0 0"}, {"read"}, 4},
+        FaultCase{"connect_refused", {"refuse_connect = 1"}, {"read"}, 5},
+        FaultCase{"connection_lost_while_reading", {"lose_connection_after = 30"}, {"read"}, 5},
+        FaultCase{"failing_write", {"write_fail = 216"}, {"set", "TEMPO_SOVRAPPOSIZIONE=0.6"}, 6},
+        FaultCase{"library_too_old", {"dll_major_version = 0"}, {"identify"}, 2}));
+
+} // namespace
