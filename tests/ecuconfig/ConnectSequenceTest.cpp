@@ -157,7 +157,7 @@ class OverRevTest : public ConnectSequenceTest, public ::testing::WithParamInter
 
 TEST_P(OverRevTest, ThresholdsAboveTheMaximumBecomeTwentyThousand) {
   const auto c = GetParam();
-  state->Prepare = [this, c, previous = state->Prepare](FakeProtocolObject &object) {
+  state->Prepare = [c, previous = state->Prepare](FakeProtocolObject &object) {
     previous(object);
     object.Memory[225] = c.byte;
   };

@@ -1,0 +1,86 @@
+// Connect-and-read-all against the simulated unit with 5 ms per exchange,
+// and the time of saving and of the file part of loading a configuration.
+//   build/release/bin/connect_bench
+// Targets: T / (E x 5 ms + W) at most 1.05; save and file part of load at
+// most 20 ms each.
+#include "CountingProtocolObject.h"
+#include "dataitems/TNoxConnection.h"
+#include "ecuconfig/ConfigurationEnvelope.h"
+#include "ecuconfig/TSerialDataModule.h"
+#include "platform/Clock.h"
+#include "storage/TMemIniData.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <cstdio>
+
+namespace {
+// The system clock, adding up every wait that the handlers ask for.
+class MeasuringClock final : public Clock {
+public:
+  std::uint32_t TickCount() override { return m_system.TickCount(); }
+  void Sleep(std::uint32_t milliseconds) override {
+    Waited += milliseconds;
+    m_system.Sleep(milliseconds);
+  }
+  std::uint64_t Waited = 0;
+
+private:
+  SystemClock m_system;
+};
+} // namespace
+
+int main(int argc, char **argv) {
+  QCoreApplication app(argc, argv);
+  constexpr int latencyMs = 5;
+  QTemporaryFile config;
+  config.open();
+  config.write(QByteArray("latency_ms = ") + QByteArray::number(latencyMs) + "\n");
+  config.flush();
+  qputenv("NOX_SIMECU_CONFIG", config.fileName().toLocal8Bit());
+
+  MeasuringClock clock;
+  Clock::SetCurrent(&clock);
+  TSerialDataModule module;
+  auto loader = std::make_unique<CountingLibraryLoader>();
+  CountingLibraryLoader *counting = loader.get();
+  module.NoxConnection->SetLibraryLoader(std::move(loader));
+
+  QElapsedTimer timer;
+  timer.start();
+  const int result = module.ConnectAndReadAll(4, 0);
+  const double total = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+  if (result != 0 || !counting->Object) {
+    std::fprintf(stderr, "connect failed (%d)\n", result);
+    return 1;
+  }
+  const int exchanges = counting->Object->Exchanges;
+  const double floor = exchanges * latencyMs + static_cast<double>(clock.Waited);
+  std::printf("connect and read all: E = %d exchanges, W = %llu ms of mandated waits, T = %.1f ms\n", exchanges,
+              static_cast<unsigned long long>(clock.Waited), total);
+  std::printf("  T / (E x %d ms + W) = %.4f  (target <= 1.05)\n", latencyMs, total / floor);
+
+  Clock::SetCurrent(nullptr);
+  QTemporaryDir dir;
+  const QString file = dir.filePath(QStringLiteral("bench.kfg"));
+  constexpr int runs = 50;
+  timer.restart();
+  for (int i = 0; i < runs; ++i)
+    module.SaveConfiguration(file);
+  const double save = static_cast<double>(timer.nsecsElapsed()) / 1e6 / runs;
+  timer.restart();
+  int keys = 0;
+  for (int i = 0; i < runs; ++i) {
+    QByteArray block;
+    ConfigurationEnvelope::DecryptFile(file, block);
+    TMemIniData ini(&block);
+    keys += ini.ValueExists(QStringLiteral("CONFIGURAZIONE"), QStringLiteral("CHECKUP")) ? 1 : 0;
+  }
+  const double loadFile = static_cast<double>(timer.nsecsElapsed()) / 1e6 / runs;
+  std::printf("SaveConfiguration:                  %.3f ms  (target <= 20)\n", save);
+  std::printf("LoadConfiguration, file part:       %.3f ms  (target <= 20; %d/%d parsed)\n", loadFile, keys, runs);
+  module.CloseConnection(false);
+  return 0;
+}

@@ -1,0 +1,27 @@
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The domain core runs without windows (the command-line tool uses it): no
+// file of it may include a QtWidgets header.
+TEST(Layering, CoreNeverIncludesWidgets) {
+  const QRegularExpression widgets(QStringLiteral(R"(#\s*include\s*[<"](QtWidgets|QWidget|QApplication|QMessageBox|QDialog|QMainWindow|QLabel|QLineEdit|QComboBox|QCheckBox|QProgressBar|QPushButton))"));
+  int files = 0;
+  for (const char *folder : {"platform", "dataitems", "storage", "translator", "ecuconfig", "cli"}) {
+    QDirIterator it(QStringLiteral(NOX_SOURCE_DIR "/src/") + QLatin1String(folder), {"*.h", "*.cpp"}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+      QFile file(it.next());
+      ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+      ++files;
+      const QString text = QString::fromUtf8(file.readAll());
+      EXPECT_FALSE(widgets.match(text).hasMatch()) << file.fileName().toStdString();
+    }
+  }
+  EXPECT_GT(files, 40) << "the source folders were found";
+}
+
+} // namespace
