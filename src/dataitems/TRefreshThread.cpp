@@ -67,11 +67,19 @@ void TRefreshThread::run() {
 }
 
 void TRefreshThread::RunCycleOnGuiThread(std::uint64_t ticket) {
+  // The thread is told the cycle is over however it ends, an exception from
+  // a handler included; otherwise it would wait for ever.
+  struct Completion {
+    TRefreshThread &thread;
+    std::uint64_t ticket;
+    ~Completion() {
+      {
+        std::lock_guard<std::mutex> guard(thread.m_mutex);
+        thread.m_completed = std::max(thread.m_completed, ticket);
+      }
+      thread.m_wake.notify_all();
+    }
+  } completion{*this, ticket};
   if (!m_terminated && m_cycle)
     m_cycle();
-  {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    m_completed = std::max(m_completed, ticket);
-  }
-  m_wake.notify_all();
 }

@@ -107,8 +107,14 @@ void TSerialDataModule::TIPO_ACCENSIONESetData(TNoxSerialData * /*Sender*/) {
   // With change-over type 2 the byte holds the priming-shot time instead.
   if (TIPO_CAMBIO->GetIntValue() != 2)
     changeOver.Restore(false);
-  for (const KeptSpeed &speed : yellowWireSpeeds)
-    speed.Restore(true);
+  // Both yellow-wire speeds lose their limits together: writing the cut-off
+  // speed rewrites the release speed through its own handler meanwhile.
+  if (yellowWire) {
+    LimitsOff cutOffLimits(GiriCutOffFiliGialli);
+    LimitsOff releaseLimits(GiriSgancioCutOffFiliGialli);
+    for (const KeptSpeed &speed : yellowWireSpeeds)
+      speed.Restore(false);
+  }
 }
 
 // The release speed of the yellow-wire cut-off must stay below the cut-off
