@@ -61,6 +61,14 @@ bool TryParseFloat(const QString &text, double &value) {
   return true;
 }
 
+bool TryParseInteger(const QString &text, int &value) {
+  bool ok = false;
+  const int parsed = text.trimmed().toInt(&ok, 10);
+  if (ok)
+    value = parsed;
+  return ok;
+}
+
 QString FormatG(double value) { return QString::asprintf("%g", value); }
 
 } // namespace NumberConversion

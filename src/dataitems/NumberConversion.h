@@ -28,6 +28,9 @@ double RoundToPrecision(double r, double precision);
 // any locale (files travel between fitters with different locales).
 bool TryParseFloat(const QString &text, double &value);
 
+// A whole decimal number, blanks around it allowed.
+bool TryParseInteger(const QString &text, int &value);
+
 // C "%g" (six significant digits) with "." whatever the locale.
 QString FormatG(double value);
 

@@ -1,17 +1,10 @@
 #include "storage/TNoxRegistryData.h"
+#include "dataitems/NumberConversion.h"
 
 #include <QSettings>
 #include <QStringView>
 
 namespace {
-
-bool ToInteger(const QString &text, int &value) {
-  bool ok = false;
-  const int parsed = text.trimmed().toInt(&ok, 10);
-  if (ok)
-    value = parsed;
-  return ok;
-}
 
 qsizetype IndexOfName(const QStringList &list, const QString &name) {
   for (qsizetype i = 0; i < list.size(); ++i) {
@@ -62,7 +55,7 @@ bool ReadStoredInteger(const QVariant &stored, int &value) {
   }
   case QMetaType::QString:
   case QMetaType::QByteArray:
-    return ToInteger(stored.toString(), value);
+    return NumberConversion::TryParseInteger(stored.toString(), value);
   default:
     return false;
   }
@@ -99,7 +92,7 @@ void TNoxRegistryData::SetIntegerDataList(const QStringList &list) {
   m_integerData = CleanList(list);
   for (QString &line : m_integerData) {
     int value = 0;
-    if (!ToInteger(ValueOf(line), value))
+    if (!NumberConversion::TryParseInteger(ValueOf(line), value))
       line = NameOf(line) + QLatin1String("=0");
   }
 }
@@ -160,7 +153,7 @@ bool TNoxRegistryData::ReadValues() {
     // file must not stop the program from starting.
     if (!settings->contains(name) || !ReadStoredInteger(settings->value(name), value)) {
       value = 0;
-      ToInteger(ValueOf(line), value);
+      NumberConversion::TryParseInteger(ValueOf(line), value);
       if (OnMissingIntegerValue)
         OnMissingIntegerValue(this, name, value);
       result = false;
@@ -180,7 +173,7 @@ bool TNoxRegistryData::WriteValues() {
     settings->setValue(NameOf(line), ValueOf(line));
   for (const QString &line : m_integerData) {
     int value = 0;
-    if (!ToInteger(ValueOf(line), value)) {
+    if (!NumberConversion::TryParseInteger(ValueOf(line), value)) {
       result = false;
       continue;
     }
@@ -193,7 +186,7 @@ bool TNoxRegistryData::WriteValues() {
 int TNoxRegistryData::GetIntegerValue(const QString &name) const {
   const qsizetype index = IndexOfName(m_integerData, name);
   int value = 0;
-  if (index >= 0 && !ToInteger(ValueOf(m_integerData[index]), value))
+  if (index >= 0 && !NumberConversion::TryParseInteger(ValueOf(m_integerData[index]), value))
     value = 0;
   return value;
 }

@@ -1,4 +1,5 @@
 #include "translator/TTranslator.h"
+#include "dataitems/NumberConversion.h"
 
 #include <algorithm>
 #include <array>
@@ -9,13 +10,6 @@ namespace {
 // Room for one string and its terminator, as the library contract expects.
 constexpr std::int32_t kBufferCapacity = NoxLanguageAbi::MaxTextLength + 1;
 
-bool ToInteger(const QString &text, int &value) {
-  bool ok = false;
-  const int parsed = text.trimmed().toInt(&ok, 10);
-  if (ok)
-    value = parsed;
-  return ok;
-}
 
 // The count a library reports, made usable: a library that reports no
 // languages, a negative block size or more languages than the count can hold
@@ -123,10 +117,10 @@ void TTranslator::SetLanguage(int language) {
   m_currentLanguage = language;
 
   int characterSet = m_characterSet;
-  if (ToInteger(GetText(1, 0), characterSet) && IsKnownCharacterSet(characterSet))
+  if (NumberConversion::TryParseInteger(GetText(1, 0), characterSet) && IsKnownCharacterSet(characterSet))
     m_characterSet = characterSet;
   int codePage = m_codePage;
-  if (ToInteger(GetText(2, 0), codePage) && IsKnownCodePage(codePage))
+  if (NumberConversion::TryParseInteger(GetText(2, 0), codePage) && IsKnownCodePage(codePage))
     m_codePage = codePage;
 }
 

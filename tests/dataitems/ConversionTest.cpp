@@ -1,5 +1,6 @@
 #include "dataitems/NumberConversion.h"
 #include "dataitems/TNoxNumber.h"
+#include "support/CaseName.h"
 #include "support/TemperatureTable.h"
 
 #include <gtest/gtest.h>
@@ -42,15 +43,6 @@ Layout Temperature() {
   l.a = 5, l.b = 0, l.c = -5, l.d = 1275;
   l.precision = 1;
   return l;
-}
-
-// Test names from the case descriptions: letters and digits only.
-template <typename Case> std::string CaseName(const ::testing::TestParamInfo<Case> &testInfo) {
-  std::string name = testInfo.param.name;
-  for (char &ch : name)
-    if (!std::isalnum(static_cast<unsigned char>(ch)))
-      ch = '_';
-  return name;
 }
 
 struct ToUserCase {

@@ -1,6 +1,7 @@
 #include "dataitems/NumberConversion.h"
 #include "dataitems/TNoxNumber.h"
 #include "support/FakeConnection.h"
+#include "support/LocaleScope.h"
 #include "support/MapIniStore.h"
 #include "support/MessageRecorder.h"
 
@@ -9,12 +10,6 @@
 
 namespace {
 
-// Puts the process's default locale back after a test changes it.
-class LocaleScope {
-public:
-  explicit LocaleScope(QLocale::Language language) { QLocale::setDefault(QLocale(language)); }
-  ~LocaleScope() { QLocale::setDefault(QLocale::c()); }
-};
 
 class IniEntryTest : public ::testing::Test {
 protected:

@@ -4,7 +4,9 @@
 #include "ecuconfig/ConfigurationFile.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "storage/TMemIniData.h"
+#include "support/CaseName.h"
 #include "support/FakeClock.h"
+#include "support/LocaleScope.h"
 #include "support/RecordingUserInterface.h"
 
 #include <QDir>
@@ -17,11 +19,6 @@
 
 namespace {
 
-class LocaleScope {
-public:
-  explicit LocaleScope(QLocale::Language language) { QLocale::setDefault(QLocale(language)); }
-  ~LocaleScope() { QLocale::setDefault(QLocale::c()); }
-};
 
 QByteArray Plain(const QString &fileName) {
   QByteArray block;
@@ -131,13 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BrokenFileCase{"oversized", QByteArray(1024 * 1024 + 1, 'x'), false},
                       BrokenFileCase{"empty text", ConfigurationEnvelope::Seal(QByteArray()), true},
                       BrokenFileCase{"plain INI", QByteArray(166, ' ') + "[CONFIGURAZIONE]\r\nCHECKUP=172\r\n", true}),
-    [](const auto &testInfo) {
-      std::string name = testInfo.param.name;
-      for (char &ch : name)
-        if (ch == ' ')
-          ch = '_';
-      return name;
-    });
+    CaseName<BrokenFileCase>);
 
 // Round trips through the simulated unit beside the test.
 class SimulatedUnitFileTest : public OfflineFileTest {

@@ -4,6 +4,7 @@
 #include "dataitems/TNoxPacketData.h"
 #include "ecuconfig/ConnectSequence.h"
 #include "ecuconfig/TSerialDataModule.h"
+#include "support/CaseName.h"
 #include "support/FakeProtocolObject.h"
 #include "support/RecordingUserInterface.h"
 
@@ -132,13 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
         IdentificationCase{"variant 1", {{2, 36, 1, 0, 0, 0, 0, 0}}, true, 0, true, false, ""},
         IdentificationCase{"variant 126", {{254, 36, 126, 0, 0, 0, 0, 0}}, true, 0, true, false, ""},
         IdentificationCase{"connect refused", {{5, 36, 26, 0, 0, 0, 0, 0}}, false, 0, true, false, ""}),
-    [](const auto &testInfo) {
-      std::string name = testInfo.param.name;
-      for (char &ch : name)
-        if (ch == ' ')
-          ch = '_';
-      return name;
-    });
+    CaseName<IdentificationCase>);
 
 TEST_F(ConnectSequenceTest, NoAnswerUnloadsAndReportsMinusOne) {
   identificationOk = false;
