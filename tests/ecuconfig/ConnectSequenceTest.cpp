@@ -44,6 +44,7 @@ TEST_F(ConnectSequenceTest, SetsTheObjectUpInOrderThenConnectsAndReadsEverything
   const QStringList setup = {"SetOptionA(0)", "SetOptionB(4)",       "SelectModeA()", "SetOptionC(0)",
                              "SetOptionD(1000)", "SetNotifyWindow()", "ReadIdentification()", "Connect()"};
   EXPECT_EQ(calls.mid(0, setup.size()), setup);
+  EXPECT_EQ(Object().Notify.context, module.NotifyHandle()->context) << "the library reports to the module's relay";
   EXPECT_EQ(Object().CountOf("ReadPacket"), 9) << "every live value is read once";
   EXPECT_GE(Object().CountOf("ReadAtAddress"), 68);
   EXPECT_TRUE(module.YellowWireSupported());
