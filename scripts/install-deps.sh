@@ -2,10 +2,9 @@
 # Installs the Debian packages the build, the tests and the benchmarks need.
 # Only missing packages are installed, so a second run costs nothing.
 set -euo pipefail
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev
           qt6-base-dev qt6-base-dev-tools libgl-dev
-          libgtest-dev libgmock-dev libbenchmark-dev
-          xvfb xauth)
+          libgtest-dev libgmock-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
