@@ -10,7 +10,7 @@
 #include <algorithm>
 
 // One subscriber of a request.
-struct TDataRefresher::Client {
+struct TDataRefresher::REFRESH_CLIENT {
   bool Enabled = true;
   std::uint32_t LastDelivery = 0;
   int Interval = 0;
@@ -19,11 +19,11 @@ struct TDataRefresher::Client {
 };
 
 // One protocol request and its receive buffer, shared by all its subscribers.
-struct TDataRefresher::Element {
+struct TDataRefresher::REFRESH_ELEMENT {
   std::uint32_t DataCode = 0;
   int Index = -1;
   std::vector<std::int32_t> Buffer; // 64 words for packets, else 1
-  std::vector<std::shared_ptr<Client>> Clients;
+  std::vector<std::shared_ptr<REFRESH_CLIENT>> Clients;
   bool Removed = false;
 };
 
@@ -66,15 +66,15 @@ TDataRefresher::~TDataRefresher() {
 
 // ------------------------------------------------------------ subscriptions
 
-TDataRefresher::Element *TDataRefresher::FindElement(std::uint32_t dataCode, int index) const {
+TDataRefresher::REFRESH_ELEMENT *TDataRefresher::FindElement(std::uint32_t dataCode, int index) const {
   for (const auto &element : m_elements)
     if (element->DataCode == dataCode && element->Index == index)
       return element.get();
   return nullptr;
 }
 
-TDataRefresher::Client *TDataRefresher::FindClient(QObject *target, std::uint32_t dataCode, int index) const {
-  Element *element = FindElement(dataCode, index);
+TDataRefresher::REFRESH_CLIENT *TDataRefresher::FindClient(QObject *target, std::uint32_t dataCode, int index) const {
+  REFRESH_ELEMENT *element = FindElement(dataCode, index);
   if (!element)
     return nullptr;
   for (const auto &client : element->Clients)
@@ -86,19 +86,19 @@ TDataRefresher::Client *TDataRefresher::FindClient(QObject *target, std::uint32_
 bool TDataRefresher::RegisterItem(QObject *target, int interval, std::uint32_t dataCode, int index) {
   if (interval < 1)
     return false;
-  if (Client *client = FindClient(target, dataCode, index)) {
+  if (REFRESH_CLIENT *client = FindClient(target, dataCode, index)) {
     client->Interval = interval;
     client->LastDelivery = 0;
     return true;
   }
-  auto client = std::make_shared<Client>();
+  auto client = std::make_shared<REFRESH_CLIENT>();
   client->Interval = interval;
   client->Target = target;
-  if (Element *element = FindElement(dataCode, index)) {
+  if (REFRESH_ELEMENT *element = FindElement(dataCode, index)) {
     element->Clients.push_back(std::move(client));
     return true;
   }
-  auto element = std::make_shared<Element>();
+  auto element = std::make_shared<REFRESH_ELEMENT>();
   element->DataCode = dataCode;
   element->Index = index;
   const bool packet = (dataCode & (DATACODE_RESERVED_PACKET | DATACODE_PACKET)) != 0;
@@ -109,7 +109,7 @@ bool TDataRefresher::RegisterItem(QObject *target, int interval, std::uint32_t d
 }
 
 void TDataRefresher::UnregisterItem(QObject *target, std::uint32_t dataCode, int index) {
-  Element *element = FindElement(dataCode, index);
+  REFRESH_ELEMENT *element = FindElement(dataCode, index);
   if (!element)
     return;
   auto &clients = element->Clients;
@@ -128,19 +128,19 @@ void TDataRefresher::UnregisterItem(QObject *target, std::uint32_t dataCode, int
 }
 
 void TDataRefresher::EnableItem(QObject *target, std::uint32_t dataCode, int index) {
-  if (Client *client = FindClient(target, dataCode, index))
+  if (REFRESH_CLIENT *client = FindClient(target, dataCode, index))
     client->Enabled = true;
 }
 
 void TDataRefresher::DisableItem(QObject *target, std::uint32_t dataCode, int index) {
-  if (Client *client = FindClient(target, dataCode, index))
+  if (REFRESH_CLIENT *client = FindClient(target, dataCode, index))
     client->Enabled = false;
 }
 
 int TDataRefresher::ElementCount() const { return static_cast<int>(m_elements.size()); }
 
 int TDataRefresher::ClientCount(std::uint32_t dataCode, int index) const {
-  Element *element = FindElement(dataCode, index);
+  REFRESH_ELEMENT *element = FindElement(dataCode, index);
   return element ? static_cast<int>(element->Clients.size()) : 0;
 }
 
@@ -172,7 +172,7 @@ void TDataRefresher::SetPriority(TThreadPriority value) {
 
 // ------------------------------------------------------------------- cycle
 
-bool TDataRefresher::Fetch(Element &element) {
+bool TDataRefresher::Fetch(REFRESH_ELEMENT &element) {
   NoxProtocolObject *protocol = m_connection->ProtocolObject();
   std::int32_t *buffer = element.Buffer.data();
   if (element.DataCode & DATACODE_PACKET) {
@@ -184,7 +184,7 @@ bool TDataRefresher::Fetch(Element &element) {
   return protocol->ReadRowValue(element.DataCode, buffer, element.Index);
 }
 
-void TDataRefresher::Deliver(Element &element, QObject *target) {
+void TDataRefresher::Deliver(REFRESH_ELEMENT &element, QObject *target) {
   auto *bytes = reinterpret_cast<std::uint8_t *>(element.Buffer.data());
   if (auto *item = qobject_cast<TNoxSerialData *>(target)) {
     item->ReceiveData(bytes);

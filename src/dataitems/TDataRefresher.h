@@ -47,14 +47,14 @@ public:
   int ClientCount(std::uint32_t dataCode, int index) const;
 
 private:
-  struct Client;
-  struct Element;
-  Element *FindElement(std::uint32_t dataCode, int index) const;
-  Client *FindClient(QObject *target, std::uint32_t dataCode, int index) const;
-  bool Fetch(Element &element);
-  void Deliver(Element &element, QObject *target);
+  struct REFRESH_CLIENT;
+  struct REFRESH_ELEMENT;
+  REFRESH_ELEMENT *FindElement(std::uint32_t dataCode, int index) const;
+  REFRESH_CLIENT *FindClient(QObject *target, std::uint32_t dataCode, int index) const;
+  bool Fetch(REFRESH_ELEMENT &element);
+  void Deliver(REFRESH_ELEMENT &element, QObject *target);
 
-  std::vector<std::shared_ptr<Element>> m_elements;
+  std::vector<std::shared_ptr<REFRESH_ELEMENT>> m_elements;
   QPointer<TNoxConnection> m_connection;
   int m_sleepTime = 20;
   TThreadPriority m_priority = tpNormal;
