@@ -195,6 +195,7 @@ void TDataRefresher::Deliver(REFRESH_ELEMENT &element, QObject *target) {
 }
 
 void TDataRefresher::RunCycle() {
+  ++m_cycleCount;
   if (!m_thread->Running() || !m_connection || !m_connection->Loaded() ||
       !m_connection->ProtocolObject()->IsConnected())
     return;

@@ -42,6 +42,8 @@ public:
   // that due-ness can be checked cycle by cycle.
   void RunCycle();
 
+  // Cycles run so far (whether or not anything was due), for inspection.
+  std::uint64_t CycleCount() const { return m_cycleCount; }
   // Subscriptions, for inspection: elements and clients per element.
   int ElementCount() const;
   int ClientCount(std::uint32_t dataCode, int index) const;
@@ -56,6 +58,7 @@ private:
 
   std::vector<std::shared_ptr<REFRESH_ELEMENT>> m_elements;
   QPointer<TNoxConnection> m_connection;
+  std::uint64_t m_cycleCount = 0;
   int m_sleepTime = 20;
   TThreadPriority m_priority = tpNormal;
   std::unique_ptr<TRefreshThread> m_thread;

@@ -3,6 +3,7 @@
 #include "support/FakeClock.h"
 #include "support/FakeConnection.h"
 #include "support/MessageRecorder.h"
+#include "support/WaitFor.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -227,19 +228,6 @@ TEST(RefresherLifecycle, FreedRefresherDeactivatesItsItems) {
   EXPECT_EQ(item.DataRefresher(), nullptr);
   EXPECT_FALSE(item.Active());
   EXPECT_FALSE(item.Registered());
-}
-
-// Waits, letting GUI events run, until the condition holds or 5 s pass.
-template <typename F> bool WaitFor(F &&condition) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!condition()) {
-    if (timer.elapsed() > 5000)
-      return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QThread::msleep(1);
-  }
-  return true;
 }
 
 TEST(RefresherThread, StopsAfterItsTurnAndResumes) {

@@ -7,6 +7,7 @@
 #include "support/CaseName.h"
 #include "support/FakeProtocolObject.h"
 #include "support/RecordingUserInterface.h"
+#include "support/WaitFor.h"
 
 #include <QElapsedTimer>
 #include <QThread>
@@ -29,6 +30,19 @@ protected:
     };
   }
   FakeProtocolObject &Object() { return *state->Object; }
+
+  // Runs the refresh thread until it has just begun a turn of the given
+  // length: any cycle run after the change is followed by the long sleep.
+  void StartLongTurn(int milliseconds) {
+    TDataRefresher *refresher = module.DataRefresher;
+    refresher->SetSleepTime(20);
+    refresher->SetRunning(true);
+    std::uint64_t before = refresher->CycleCount();
+    ASSERT_TRUE(WaitFor([&] { return refresher->CycleCount() > before; })) << "the thread is cycling";
+    refresher->SetSleepTime(milliseconds);
+    before = refresher->CycleCount();
+    ASSERT_TRUE(WaitFor([&] { return refresher->CycleCount() > before; }));
+  }
 
   RecordingUserInterface ui;
   std::shared_ptr<FakeProtocolLibrary::State> state = std::make_shared<FakeProtocolLibrary::State>();
@@ -190,9 +204,7 @@ TEST_F(ConnectSequenceTest, BulkOperationsLeaveLimitsOn) {
 
 TEST_F(ConnectSequenceTest, SuspendRefresherWaitsForATurnToEnd) {
   ASSERT_EQ(module.ConnectAndReadAll(4, 0), 0);
-  module.DataRefresher->SetSleepTime(1000);
-  module.DataRefresher->SetRunning(true);
-  QThread::msleep(100); // let the thread wake and start its turn
+  StartLongTurn(1000);
   QElapsedTimer timer;
   timer.start();
   EXPECT_TRUE(module.SuspendRefresher()) << "a thread in a one-second sleep stops in time";
@@ -203,9 +215,7 @@ TEST_F(ConnectSequenceTest, SuspendRefresherWaitsForATurnToEnd) {
 
 TEST_F(ConnectSequenceTest, SuspendRefresherGivesUpAfterTwoSeconds) {
   ASSERT_EQ(module.ConnectAndReadAll(4, 0), 0);
-  module.DataRefresher->SetSleepTime(3600 * 1000);
-  module.DataRefresher->SetRunning(true);
-  QThread::msleep(100); // let the thread wake and start its hour-long turn
+  StartLongTurn(3600 * 1000);
   QElapsedTimer timer;
   timer.start();
   EXPECT_FALSE(module.SuspendRefresher());
