@@ -1,6 +1,7 @@
 #include "storage/TNoxRegistryData.h"
 #include "dataitems/NumberConversion.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QStringView>
 
@@ -114,14 +115,23 @@ bool TNoxRegistryData::SplitKeyPath(const QString &keyPath, QString &organisatio
   return true;
 }
 
-bool TNoxRegistryData::OpenSettings(std::unique_ptr<QSettings> &settings) const {
+bool TNoxRegistryData::OpenSettings(std::unique_ptr<QSettings> &settings, bool forWriting) const {
   QString organisation;
   QString application;
   QString group;
   if (m_keyName.isEmpty() || !SplitKeyPath(m_keyName, organisation, application, group))
     return false;
-  settings =
-      std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, organisation, application);
+  const auto open = [&] {
+    settings =
+        std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, organisation, application);
+    // Only the user's own key counts: machine-wide or organisation-wide
+    // values must not hide a missing setting.
+    settings->setFallbacksEnabled(false);
+  };
+  open();
+  if (forWriting && settings->status() == QSettings::FormatError && !settings->fileName().isEmpty() &&
+      QFile::remove(settings->fileName()))
+    open();
   if (settings->status() != QSettings::NoError)
     return false;
   if (!group.isEmpty())
@@ -131,7 +141,7 @@ bool TNoxRegistryData::OpenSettings(std::unique_ptr<QSettings> &settings) const 
 
 bool TNoxRegistryData::ReadValues() {
   std::unique_ptr<QSettings> settings;
-  if (!OpenSettings(settings))
+  if (!OpenSettings(settings, false))
     return false;
 
   bool result = true;
@@ -165,7 +175,7 @@ bool TNoxRegistryData::ReadValues() {
 
 bool TNoxRegistryData::WriteValues() {
   std::unique_ptr<QSettings> settings;
-  if (!OpenSettings(settings))
+  if (!OpenSettings(settings, true))
     return false;
 
   bool result = true;

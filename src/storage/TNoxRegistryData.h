@@ -58,7 +58,9 @@ public:
                            QString &group);
 
 private:
-  bool OpenSettings(std::unique_ptr<QSettings> &settings) const;
+  // forWriting: a settings file that cannot be parsed is replaced rather
+  // than left to block every later write (the fitter's choices would be lost).
+  bool OpenSettings(std::unique_ptr<QSettings> &settings, bool forWriting) const;
 
   QString m_keyName;
   QStringList m_stringData;

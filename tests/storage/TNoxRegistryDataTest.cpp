@@ -1,6 +1,8 @@
 #include "storage/TNoxRegistryData.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -45,6 +47,34 @@ TEST_F(TNoxRegistryDataTest, FirstRunUsesTheDefaultAndStoresItAtExit) {
   const QVariant stored = Stored()->value(QStringLiteral("Language"));
   ASSERT_TRUE(stored.isValid());
   EXPECT_EQ(stored.toInt(), 0);
+}
+
+TEST_F(TNoxRegistryDataTest, MachineWideValuesDoNotStandInForTheUsersOwn) {
+  QTemporaryDir system;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, system.path());
+  QSettings(QSettings::NativeFormat, QSettings::SystemScope, QStringLiteral("nox srl"), QStringLiteral("QMD652"))
+      .setValue(QStringLiteral("Language"), 3);
+  auto data = MakeLanguageSettings();
+  EXPECT_FALSE(data->ReadValues()) << "the user's own setting is missing";
+  EXPECT_EQ(data->GetIntegerValue(QStringLiteral("Language")), 0);
+}
+
+TEST_F(TNoxRegistryDataTest, AnUnreadableSettingsFileIsReplacedAtExit) {
+  const QString fileName = Stored()->fileName();
+  QDir().mkpath(QFileInfo(fileName).path());
+  QFile broken(fileName);
+  ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+  broken.write("[General\nLanguage=\x01\x02[[[\n");
+  broken.close();
+  if (Stored()->status() != QSettings::FormatError)
+    GTEST_SKIP() << "this Qt reads the damaged file anyway";
+  {
+    auto data = MakeLanguageSettings();
+    EXPECT_FALSE(data->ReadValues());
+    data->SetIntegerValue(QStringLiteral("Language"), 4);
+  }
+  EXPECT_EQ(Stored()->status(), QSettings::NoError);
+  EXPECT_EQ(Stored()->value(QStringLiteral("Language")).toInt(), 4);
 }
 
 TEST_F(TNoxRegistryDataTest, ChangesReachTheStoreOnlyAtDestruction) {
