@@ -10,10 +10,11 @@
 #include "platform/Clock.h"
 #include "storage/TMemIniData.h"
 
+#include "SimulatedUnitConfig.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 #include <cstdio>
 
 namespace {
@@ -35,11 +36,7 @@ private:
 int main(int argc, char **argv) {
   QCoreApplication app(argc, argv);
   constexpr int latencyMs = 5;
-  QTemporaryFile config;
-  config.open();
-  config.write(QByteArray("latency_ms = ") + QByteArray::number(latencyMs) + "\n");
-  config.flush();
-  qputenv("NOX_SIMECU_CONFIG", config.fileName().toLocal8Bit());
+  SimulatedUnitConfig config(QByteArray("latency_ms = ") + QByteArray::number(latencyMs) + "\n");
 
   MeasuringClock clock;
   Clock::SetCurrent(&clock);

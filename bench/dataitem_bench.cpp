@@ -6,9 +6,10 @@
 #include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
 
+#include "SimulatedUnitConfig.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTemporaryFile>
 #include <cstdio>
 
 namespace {
@@ -27,12 +28,7 @@ int main(int argc, char **argv) {
   QCoreApplication app(argc, argv);
   const int iterations = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200000;
 
-  // A simulated unit without latency, whatever the caller's environment says.
-  QTemporaryFile config;
-  config.open();
-  config.write("latency_ms = 0\n");
-  config.flush();
-  qputenv("NOX_SIMECU_CONFIG", config.fileName().toLocal8Bit());
+  SimulatedUnitConfig config("latency_ms = 0\n");
 
   TNoxConnection connection;
   connection.SetDllName(QStringLiteral("ProtoNOX.dll"));

@@ -7,8 +7,9 @@
 #include "dataitems/TNoxConnection.h"
 #include "ecuconfig/TSerialDataModule.h"
 
+#include "SimulatedUnitConfig.h"
+
 #include <QCoreApplication>
-#include <QTemporaryFile>
 #include <QTimer>
 #include <cstdio>
 #include <ctime>
@@ -32,11 +33,7 @@ double CpuWhileRunning(int milliseconds) {
 int main(int argc, char **argv) {
   QCoreApplication app(argc, argv);
   const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
-  QTemporaryFile config;
-  config.open();
-  config.write("latency_ms = 0\n");
-  config.flush();
-  qputenv("NOX_SIMECU_CONFIG", config.fileName().toLocal8Bit());
+  SimulatedUnitConfig config("latency_ms = 0\n");
 
   TSerialDataModule module;
   if (module.ConnectAndReadAll(4, 0) != 0) {

@@ -30,6 +30,17 @@ void WriteSealed(const QString &fileName, const QByteArray &plain) {
   ASSERT_TRUE(ConfigurationEnvelope::WriteFile(fileName, ConfigurationEnvelope::Seal(plain)));
 }
 
+// The saved file with one "KEY=value" line replaced (or removed when the new
+// line is empty), sealed again under another name.
+void RewriteLine(const QString &from, const QString &to, const QByteArray &key, const QByteArray &newLine) {
+  QByteArray text = Plain(from);
+  const qsizetype at = text.indexOf(key + '=');
+  ASSERT_GE(at, 0) << key.constData();
+  const qsizetype end = text.indexOf("\r\n", at) + 2;
+  text.replace(at, end - at, newLine.isEmpty() ? QByteArray() : newLine + "\r\n");
+  WriteSealed(to, text);
+}
+
 // Files against a module that never connected: what it saves are defaults.
 class OfflineFileTest : public ::testing::Test {
 protected:
@@ -182,20 +193,13 @@ INSTANTIATE_TEST_SUITE_P(Locales, RoundTripTest, ::testing::Values(QLocale::Ital
 
 TEST_F(SimulatedUnitFileTest, OptionalLeanTestStepsMayBeMissing) {
   ASSERT_TRUE(module.SaveConfiguration(Path("full.kfg")));
-  QByteArray text = Plain(Path("full.kfg"));
-  const qsizetype at = text.indexOf("NUMERO DI PASSI TEST MAGRO IN SBANANATA=");
-  ASSERT_GE(at, 0);
-  text.remove(at, text.indexOf("\r\n", at) + 2 - at);
-  WriteSealed(Path("partial.kfg"), text);
+  RewriteLine(Path("full.kfg"), Path("partial.kfg"), "NUMERO DI PASSI TEST MAGRO IN SBANANATA", {});
   EXPECT_TRUE(module.LoadConfiguration(Path("partial.kfg")));
 }
 
 TEST_F(SimulatedUnitFileTest, OverRevTwelveThousandBecomesTwentyThousand) {
   ASSERT_TRUE(module.SaveConfiguration(Path("base.kfg")));
-  QByteArray text = Plain(Path("base.kfg"));
-  const qsizetype at = text.indexOf("GIRI FUORI GIRI=");
-  text.replace(at, text.indexOf("\r\n", at) - at, "GIRI FUORI GIRI=12000");
-  WriteSealed(Path("overrev.kfg"), text);
+  RewriteLine(Path("base.kfg"), Path("overrev.kfg"), "GIRI FUORI GIRI", "GIRI FUORI GIRI=12000");
   EXPECT_TRUE(module.LoadConfiguration(Path("overrev.kfg")));
   EXPECT_EQ(Byte(225), 6) << "120000 / 20000";
   EXPECT_EQ(module.GiriFuoriGiri->GetIntValue(), 20000);
@@ -205,10 +209,7 @@ TEST_F(SimulatedUnitFileTest, OverRevTwelveThousandBecomesTwentyThousand) {
 TEST_F(SimulatedUnitFileTest, EitherDecimalSeparatorLoads) {
   LocaleScope italian(QLocale::Italian);
   ASSERT_TRUE(module.SaveConfiguration(Path("base.kfg")));
-  QByteArray text = Plain(Path("base.kfg"));
-  const qsizetype at = text.indexOf("TEMPO DI SOVRAPPOSIZIONE=");
-  text.replace(at, text.indexOf("\r\n", at) - at, "tempo di sovrapposizione=0,8");
-  WriteSealed(Path("comma.kfg"), text);
+  RewriteLine(Path("base.kfg"), Path("comma.kfg"), "TEMPO DI SOVRAPPOSIZIONE", "tempo di sovrapposizione=0,8");
   EXPECT_TRUE(module.LoadConfiguration(Path("comma.kfg")));
   EXPECT_EQ(Byte(216), 201);
 }
