@@ -39,6 +39,14 @@ public:
   // The application-start cursor (arrow with hourglass) while busy.
   virtual void SetBusyCursor(bool busy) { (void)busy; }
 
+  // A yes/no question with No as the default answer. Without a way to ask,
+  // the answer is No, so nothing irreversible happens unasked.
+  virtual bool AskYesNo(const QString &text, const QString &title) {
+    (void)text;
+    (void)title;
+    return false;
+  }
+
   static UserInterface &Current();
   // nullptr puts the logging fallback back. The caller keeps ownership.
   static void SetCurrent(UserInterface *ui);

@@ -1,0 +1,17 @@
+# cmake -DOUTPUT=header -DRESOURCES="id=file|id=file..." -P EmbedPictures.cmake
+# Writes a C++ header with each file's bytes and a table of (id, bytes, size).
+string(REPLACE "|" ";" RESOURCES "${RESOURCES}")
+set(arrays "")
+set(table "")
+foreach(entry IN LISTS RESOURCES)
+  string(REGEX MATCH "^([0-9]+)=(.*)$" matched "${entry}")
+  set(id ${CMAKE_MATCH_1})
+  file(READ "${CMAKE_MATCH_2}" hex HEX)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(REGEX REPLACE "((0x..,){16})" "\\1\n  " bytes "${bytes}")
+  string(APPEND arrays "const unsigned char picture${id}[] = {\n  ${bytes}\n};\n")
+  string(APPEND table "  {${id}, picture${id}, sizeof picture${id}},\n")
+endforeach()
+file(WRITE "${OUTPUT}.new" "// Generated from libs/configbase/pictures; do not edit.\n#pragma once\n\nnamespace {\n${arrays}\nstruct Resource {\n  int id;\n  const unsigned char *bytes;\n  unsigned long size;\n};\n\nconst Resource resources[] = {\n${table}};\n} // namespace\n")
+file(COPY_FILE "${OUTPUT}.new" "${OUTPUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUTPUT}.new")

@@ -1,0 +1,52 @@
+// noxconfig: the fitter's desktop program for LPG/CNG gas-conversion control units.
+#include "dataitems/TNoxConnection.h"
+#include "ecuconfig/TSerialDataModule.h"
+#include "windows/DesktopUserInterface.h"
+#include "windows/NoxApplication.h"
+#include "windows/TFormMain.h"
+
+#include <QCommandLineParser>
+#include <memory>
+
+int main(int argc, char **argv) {
+  NoxApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("noxconfig"));
+  QApplication::setApplicationDisplayName(QStringLiteral("QMD652"));
+  QApplication::setApplicationVersion(QStringLiteral(NOX_VERSION_STRING));
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      QStringLiteral("Configuration and diagnosis of LPG/CNG gas-conversion control units.\n"
+                     "Without --library the simulated unit beside this program is used."));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  const QCommandLineOption noSplash(QStringLiteral("no-splash"),
+                                    QStringLiteral("Start without the splash picture."));
+  const QCommandLineOption library(QStringLiteral("library"),
+                                   QStringLiteral("Protocol library (default ProtoNOX.dll, which is "
+                                                  "libProtoNOX.so beside this program)."),
+                                   QStringLiteral("NAME"), QStringLiteral("ProtoNOX.dll"));
+  parser.addOption(noSplash);
+  parser.addOption(library);
+  parser.process(app);
+
+  try {
+    DesktopUserInterface ui;
+    // Created in this order, destroyed in the reverse one: the main window
+    // writes the settings back, then the data module closes the connection.
+    auto module = std::make_unique<TSerialDataModule>();
+    module->NoxConnection->SetDllName(parser.value(library));
+    TFormMainOptions options;
+    options.ShowSplash = !parser.isSet(noSplash);
+    options.Version = QStringLiteral(NOX_VERSION_STRING);
+    auto mainWindow = std::make_unique<TFormMain>(*module, options);
+    ui.SetOwner(mainWindow.get());
+    mainWindow->show();
+    QApplication::exec();
+    mainWindow.reset();
+    module.reset();
+  } catch (...) {
+    NoxApplication::ShowCurrentException();
+  }
+  return 0;
+}

@@ -1,0 +1,18 @@
+#pragma once
+#include <QApplication>
+#include <exception>
+
+// The desktop program's application object. An exception that escapes an
+// event handler is shown in a message box, and the program goes on.
+class NoxApplication : public QApplication {
+  Q_OBJECT
+public:
+  NoxApplication(int &argc, char **argv);
+
+  bool notify(QObject *receiver, QEvent *event) override;
+
+  // The standard exception message box. Call from a catch block: anything
+  // that is not a std::exception is shown with an empty message.
+  static void ShowCurrentException();
+  static QString MessageOf(std::exception_ptr exception);
+};

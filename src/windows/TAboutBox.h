@@ -1,0 +1,21 @@
+#pragma once
+#include <QDialog>
+#include <QLabel>
+#include <QPixmap>
+
+// The about box: the product picture, its name, its version and a line
+// about what it is for.
+class TAboutBox : public QDialog {
+  Q_OBJECT
+public:
+  // versionWord: text 147; version: empty when the program has none compiled in.
+  TAboutBox(QWidget *owner, const QString &caption, const QString &versionWord, const QString &version,
+            const QPixmap &picture);
+
+  static QString VersionText(const QString &version);
+
+  QLabel *AboutImage = nullptr;
+  QLabel *ProductName = nullptr;
+  QLabel *Version = nullptr;
+  QLabel *Comments = nullptr;
+};

@@ -1,0 +1,354 @@
+#include "windows/TFormMain.h"
+
+#include "NoxProtocolObject.h"
+#include "dataitems/ConnectionStateRelay.h"
+#include "dataitems/NoxMessageEvent.h"
+#include "dataitems/TNoxConnection.h"
+#include "ecuconfig/TSerialDataModule.h"
+#include "storage/TNoxRegistryData.h"
+#include "translator/TTranslator.h"
+#include "ui_TFormMain.h"
+#include "windows/TFormSplash.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolButton>
+
+TFormMain *FormMain = nullptr;
+
+namespace {
+const QColor NotConnectedColor(0xFF, 0x00, 0x00); // 0x0000FF in the BGR notation
+const QColor ConnectedColor(0x00, 0x80, 0x00);    // 0x008000
+constexpr int TEXT_CONNECTED = 10;
+constexpr int TEXT_NOT_CONNECTED = 11;
+
+QFont PixelFont(const QString &family, int pixels, bool bold) {
+  QFont font(family);
+  font.setPixelSize(pixels);
+  font.setBold(bold);
+  return font;
+}
+} // namespace
+
+TFormMain::TFormMain(TSerialDataModule &module, const TFormMainOptions &options, QWidget *parent)
+    : QMainWindow(parent), m_module(module), m_ui(std::make_unique<Ui::TFormMain>()),
+      m_version(options.Version) {
+  FormMain = this;
+  m_ui->setupUi(this);
+  m_executableFolder =
+      options.ExecutableFolder.isEmpty() ? QCoreApplication::applicationDirPath() : options.ExecutableFolder;
+  if (!m_executableFolder.endsWith(QLatin1Char('/')))
+    m_executableFolder += QLatin1Char('/');
+
+  QPalette white = m_ui->PanelComandi->palette();
+  white.setColor(QPalette::Window, Qt::white);
+  m_ui->PanelComandi->setPalette(white);
+  m_ui->PanelComandi->setFont(PixelFont(QStringLiteral("DejaVu Serif"), 32, true));
+  QFont italic = m_ui->PanelComandi->font();
+  italic.setItalic(true);
+  m_ui->LabelMenu->setFont(italic);
+  QPalette red = m_ui->LabelMenu->palette();
+  red.setColor(QPalette::WindowText, Qt::red);
+  m_ui->LabelMenu->setPalette(red);
+  BuildStatusBar();
+  BindCommands();
+  resize(1008, 687 + menuBar()->sizeHint().height());
+  if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+    if (StartsMaximised(screen->availableGeometry().size()))
+      setWindowState(windowState() | Qt::WindowMaximized);
+  }
+
+  NoxRegistryData = new TNoxRegistryData(this);
+  NoxRegistryData->setObjectName(QStringLiteral("NoxRegistryData"));
+  NoxRegistryData->SetKeyName(QStringLiteral("software\\nox srl\\QMD652"));
+  NoxRegistryData->SetIntegerDataList({QStringLiteral("Language=0")});
+  NoxRegistryData->ReadValues();
+
+  m_module.Translator->SetDllName(m_executableFolder + QStringLiteral("Languages.dll"));
+  m_module.Translator->LoadLanguageLibrary();
+
+  if (m_resources.Load(m_executableFolder))
+    QApplication::setWindowIcon(m_resources.Icon());
+
+  QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+  m_startCursor = true;
+  if (options.ShowSplash) {
+    m_splash = new TFormSplash(this);
+    m_splash->SplashImageZarvelo->show();
+    m_splash->show();
+    m_splash->repaint();
+  }
+  BuildLanguageStrip();
+  m_module.ConnectionRelay()->SetTarget(this);
+}
+
+TFormMain::~TFormMain() {
+  if (m_module.ConnectionRelay())
+    m_module.ConnectionRelay()->SetTarget(nullptr);
+  RestoreStartCursor();
+  if (FormMain == this)
+    FormMain = nullptr;
+}
+
+void TFormMain::BuildStatusBar() {
+  m_statusPanel0 = new QLabel(QStringLiteral("Centralina non connessa"));
+  m_statusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
+  m_statusPanel0->setFixedWidth(500);
+  m_statusPanel0->setFont(PixelFont(QStringLiteral("DejaVu Sans"), 16, true));
+  m_statusPanel1 = new QLabel;
+  m_statusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+  m_statusPanel1->setFont(PixelFont(QStringLiteral("DejaVu Sans"), 16, true));
+  QPalette green = m_statusPanel1->palette();
+  green.setColor(QPalette::WindowText, ConnectedColor);
+  m_statusPanel1->setPalette(green);
+  m_ui->LMDStatusBarMain->addWidget(m_statusPanel0);
+  m_ui->LMDStatusBarMain->addWidget(m_statusPanel1, 1);
+  SetStatus(m_statusPanel0->text(), NotConnectedColor);
+}
+
+void TFormMain::BindCommands() {
+  const QList<QAction *> actions{m_ui->ActionConfVett,   m_ui->ActionSalvaFile, m_ui->ActionCaricaFile,
+                                 m_ui->ActionSoftware,   m_ui->ActionEsci,      m_ui->ActionConnect,
+                                 m_ui->ActionDisconnect, m_ui->ActionAbout,     m_ui->ActionProgramma};
+  addActions(actions); // shortcuts work without a menu item
+  const std::pair<QPushButton *, QAction *> bindings[] = {{m_ui->BitBtnConfig, m_ui->ActionConfVett},
+                                                          {m_ui->BitBtnSalvaFile, m_ui->ActionSalvaFile},
+                                                          {m_ui->BitBtnLoadFile, m_ui->ActionCaricaFile},
+                                                          {m_ui->BitBtnSoftware, m_ui->ActionSoftware},
+                                                          {m_ui->BitBtnEsci, m_ui->ActionEsci}};
+  for (const auto &[button, action] : bindings) {
+    connect(button, &QPushButton::clicked, action, &QAction::trigger);
+    connect(action, &QAction::enabledChanged, button, &QWidget::setEnabled);
+    button->setFont(PixelFont(QStringLiteral("DejaVu Sans"), 20, true));
+    button->setIconSize(QSize(32, 32));
+  }
+  m_ui->BitBtnConfig->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+  m_ui->BitBtnSalvaFile->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+  m_ui->BitBtnLoadFile->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+  m_ui->BitBtnEsci->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+
+  connect(m_ui->ActionConfVett, &QAction::triggered, this, &TFormMain::ActionConfVettExecute);
+  connect(m_ui->ActionSalvaFile, &QAction::triggered, this, &TFormMain::ActionSalvaFileExecute);
+  connect(m_ui->ActionCaricaFile, &QAction::triggered, this, &TFormMain::ActionCaricaFileExecute);
+  connect(m_ui->ActionEsci, &QAction::triggered, this, &QWidget::close);
+  connect(m_ui->ActionConnect, &QAction::triggered, this, &TFormMain::ActionConnectExecute);
+  connect(m_ui->ActionDisconnect, &QAction::triggered, this, &TFormMain::ActionDisconnectExecute);
+  connect(m_ui->ActionAbout, &QAction::triggered, this, &TFormMain::ActionAboutExecute);
+  // ActionSoftware (F4) and ActionProgramma (F6) do nothing.
+
+  m_popupMenu = new QMenu(this);
+  m_popupMenu->setObjectName(QStringLiteral("PopupMenu"));
+  m_popupMenu->addAction(m_ui->ActionConnect);
+  m_popupMenu->addAction(m_ui->ActionDisconnect);
+  m_popupMenu->addSeparator();
+  connect(this, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint &at) { m_popupMenu->popup(mapToGlobal(at)); });
+}
+
+bool TFormMain::StartsMaximised(const QSize &workArea) {
+  return workArea.width() <= 1024 || workArea.height() <= 745;
+}
+
+int TFormMain::LanguageGap(int screenWidth) {
+  return screenWidth * 20 / 800;
+}
+
+QString TFormMain::HintOf(const QString &languageName) {
+  QString hint = languageName;
+  const qsizetype ampersand = hint.indexOf(QLatin1Char('&'));
+  if (ampersand >= 0)
+    hint.remove(ampersand, 1);
+  return hint;
+}
+
+void TFormMain::BuildLanguageStrip() {
+  const QScreen *screen = QGuiApplication::primaryScreen();
+  const int gap = LanguageGap(screen ? screen->geometry().width() : 800);
+  QScrollArea *scroll = m_ui->ScrollLingue;
+  QWidget *contents = m_ui->ScrollLingueContents;
+  const int stripWidth = m_ui->PanelLingue->maximumWidth();
+  const int count = m_module.Translator->LanguageCount();
+  int bottom = 0;
+  for (int i = 0; i < count; ++i) {
+    auto *button = new QToolButton(contents);
+    button->setObjectName(QStringLiteral("ButtonLingua%1").arg(i));
+    button->setProperty("Tag", i);
+    button->setCheckable(true);
+    button->setAutoExclusive(true);
+    button->setAutoRaise(true);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    button->setGeometry((stripWidth - LanguageButtonSize) / 2, (gap + LanguageButtonSize) * i + gap,
+                        LanguageButtonSize, LanguageButtonSize);
+    const QString name = m_module.Translator->GetLanguageName(i);
+    button->setToolTip(HintOf(name));
+    const QPixmap flag = m_resources.Flag(i);
+    if (!flag.isNull()) {
+      button->setIcon(QIcon(flag));
+      button->setIconSize(flag.size());
+    }
+    connect(button, &QToolButton::clicked, this, &TFormMain::ToolButtonLingueClick);
+    m_languageButtons.append(button);
+    bottom = button->geometry().bottom() + 1;
+
+    QAction *item = m_popupMenu->addAction(name);
+    item->setObjectName(QStringLiteral("MenuLingua%1").arg(i));
+    item->setProperty("Tag", i);
+    connect(item, &QAction::triggered, this, &TFormMain::ToolButtonLingueClick);
+  }
+  // The scroll box keeps a margin of 20 below its last button.
+  contents->resize(stripWidth, bottom + 20);
+  scroll->setWidget(contents);
+  const int viewportHeight = height() - menuBar()->sizeHint().height() - statusBar()->sizeHint().height();
+  if (contents->height() > viewportHeight) {
+    // A vertical scroll bar takes part of the strip: move the buttons left.
+    for (QToolButton *button : m_languageButtons)
+      button->move((stripWidth - LanguageButtonSize) / 3, button->y());
+  }
+}
+
+void TFormMain::showEvent(QShowEvent *event) {
+  QMainWindow::showEvent(event);
+  if (m_shownOnce)
+    return;
+  m_shownOnce = true;
+  if (m_splash) {
+    m_splash->FadeIn();
+    m_splash->close();
+    delete m_splash;
+  }
+  RestoreStartCursor();
+  ApplyLanguageAndLayout();
+}
+
+void TFormMain::RestoreStartCursor() {
+  if (!m_startCursor)
+    return;
+  m_startCursor = false;
+  QGuiApplication::restoreOverrideCursor();
+}
+
+void TFormMain::closeEvent(QCloseEvent *event) {
+  QMainWindow::closeEvent(event);
+  if (event->isAccepted())
+    m_resources.Free();
+}
+
+void TFormMain::ApplyTexts() {
+  TTranslator &translator = *m_module.Translator;
+  auto text = [&translator](int id) { return translator.GetText(id); };
+  setWindowTitle(text(160));
+  m_ui->LabelMenu->setText(text(3));
+  m_ui->LabelConfVettura->setText(text(4));
+  m_ui->LabelConfSoft->setText(text(109));
+  m_ui->LabelLoadFile->setText(text(5));
+  m_ui->LabelDownLoadFile->setText(text(6));
+  m_ui->LabelUscita->setText(text(7));
+  m_ui->MenuFile->setTitle(text(12));
+  m_ui->MenuComunicazione->setTitle(text(13));
+  m_ui->MenuAiuto->setTitle(text(8));
+  m_ui->ActionEsci->setText(text(14));
+  m_ui->ActionConnect->setText(text(15));
+  m_ui->ActionDisconnect->setText(text(16));
+  m_ui->ActionAbout->setText(text(9));
+}
+
+void TFormMain::FillProcessWideTexts() {
+  for (int id : TSerialDataModule::TranslatedTextIds())
+    m_module.SetTranslatedText(id, m_module.Text(id));
+}
+
+void TFormMain::ApplyLanguageAndLayout() {
+  const int language = NoxRegistryData->GetIntegerValue(QStringLiteral("Language"));
+  m_module.Translator->SetLanguage(language);
+  const int current = m_module.Translator->CurrentLanguage();
+  if (current >= 0 && current < m_languageButtons.size())
+    m_languageButtons[current]->setChecked(true);
+  FillProcessWideTexts();
+  ApplyTexts();
+  Q_EMIT TextsApplied();
+  m_module.NotifyAllItems();
+  if (m_module.NoxConnection->Loaded()) {
+    m_statusPanel0->setText(m_module.TranslatedText(ConnectionOpen() ? TEXT_CONNECTED : TEXT_NOT_CONNECTED));
+    Q_EMIT StatusChanged();
+  }
+  LayoutLabels();
+}
+
+void TFormMain::LayoutLabels() {
+  const QList<QLabel *> labels = m_ui->PanelComandi->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
+  int widest = 0;
+  for (QLabel *label : labels) {
+    label->adjustSize();
+    widest = qMax(widest, label->width());
+  }
+  const int left = (width() + m_ui->BitBtnConfig->width() - widest - m_ui->ScrollLingue->width()) / 2;
+  for (QLabel *label : labels)
+    label->move(left, label->y());
+}
+
+void TFormMain::SelectLanguage(int languageIndex) {
+  NoxRegistryData->SetIntegerValue(QStringLiteral("Language"), languageIndex);
+  ApplyLanguageAndLayout();
+  m_statusPanel0->setText(m_module.TranslatedText(ConnectionOpen() ? TEXT_CONNECTED : TEXT_NOT_CONNECTED));
+  Q_EMIT StatusChanged();
+}
+
+void TFormMain::ToolButtonLingueClick() {
+  if (const QObject *origin = sender())
+    SelectLanguage(origin->property("Tag").toInt());
+}
+
+bool TFormMain::ConnectionOpen() const {
+  const TNoxConnection *connection = m_module.NoxConnection;
+  return connection->Loaded() && connection->ProtocolObject()->IsConnected();
+}
+
+QString TFormMain::StatusText(int panel) const {
+  return panel == 0 ? m_statusPanel0->text() : m_statusPanel1->text();
+}
+
+QColor TFormMain::StatusColor() const {
+  return m_statusPanel0->palette().color(QPalette::WindowText);
+}
+
+void TFormMain::SetStatus(const QString &text, const QColor &color) {
+  QPalette palette = m_statusPanel0->palette();
+  palette.setColor(QPalette::WindowText, color);
+  m_statusPanel0->setPalette(palette);
+  m_statusPanel0->setText(text);
+}
+
+bool TFormMain::event(QEvent *event) {
+  const auto *message = dynamic_cast<const NoxMessageEvent *>(event);
+  if (!message || message->Message() != MSG_CONNECTION_STATE)
+    return QMainWindow::event(event);
+  ConnectionStateMessage(message->LParam());
+  return true;
+}
+
+void TFormMain::ConnectionStateMessage(qintptr lParam) {
+  if (lParam == 0) {
+    m_ui->ActionConnect->setEnabled(true);
+    m_ui->ActionDisconnect->setEnabled(false);
+    SetStatus(m_module.TranslatedText(TEXT_NOT_CONNECTED), NotConnectedColor);
+    m_statusPanel1->clear();
+  } else if (lParam == 1) {
+    m_ui->ActionConnect->setEnabled(false);
+    m_ui->ActionDisconnect->setEnabled(true);
+    SetStatus(m_module.TranslatedText(TEXT_CONNECTED), ConnectedColor);
+    m_statusPanel1->setText(m_module.FirmwareStatusText());
+  }
+  m_ui->LMDStatusBarMain->repaint();
+  Q_EMIT StatusChanged();
+  Q_EMIT ConnectionStateReceived(lParam);
+  repaint();
+}

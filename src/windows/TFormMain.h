@@ -1,0 +1,125 @@
+#pragma once
+#include "windows/TResourceLibrary.h"
+
+#include <QColor>
+#include <QDialog>
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class TFormMain;
+}
+class QLabel;
+class QMenu;
+class QToolButton;
+class TFormSplash;
+class TNoxRegistryData;
+class TSerialDataModule;
+
+struct TFormMainOptions {
+  // Where the language and resource libraries are looked for and the file
+  // dialogs start; empty for the executable's own folder.
+  QString ExecutableFolder;
+  bool ShowSplash = true;
+  // Shown by the about box; empty for "not available".
+  QString Version;
+};
+
+// The main window: the fitter's commands (F1 configuration, F2 save, F3 load,
+// F5 exit, Ctrl+C connect, Ctrl+D disconnect, about), the language strip on
+// the right and the connection state in the status bar, which follows the
+// protocol library's connection-state message.
+class TFormMain : public QMainWindow {
+  Q_OBJECT
+public:
+  TFormMain(TSerialDataModule &module, const TFormMainOptions &options = {}, QWidget *parent = nullptr);
+  ~TFormMain() override;
+
+  enum class FileDialog { Save, Open };
+  // Asks for a configuration file; empty when the fitter cancels. Tests
+  // answer it themselves.
+  std::function<QString(FileDialog kind, const QString &folder, const QString &presetName)> ChooseFile;
+
+  // ---- Hooks for the vehicle configuration window
+  // F1 shows this window modally with the live-value refresh running; without
+  // one F1 does nothing. The caller keeps ownership.
+  void SetConfigurationWindow(QDialog *window);
+  QDialog *ConfigurationWindow() const;
+  // Status panels as the main window shows them, for the configuration
+  // window's mirror (StatusChanged says when to read them again).
+  QString StatusText(int panel) const;
+  QColor StatusColor() const;
+
+  // The main window's own texts (caption, labels, menus, action captions).
+  void ApplyTexts();
+  // Current language from the settings, every window's texts, the status
+  // text and the label layout: at the first show and after each switch.
+  void ApplyLanguageAndLayout();
+  void LayoutLabels();
+  // The language switch itself, as a language button or menu item does it.
+  void SelectLanguage(int languageIndex);
+
+  TNoxRegistryData *NoxRegistryData = nullptr;
+  const TResourceLibrary &ResourceLibrary() const { return m_resources; }
+  QString ExecutableFolder() const { return m_executableFolder; }
+  QString InitialFileFolder() const;
+
+  static bool StartsMaximised(const QSize &workArea);
+  // Gap between language buttons on a screen of that width.
+  static int LanguageGap(int screenWidth);
+  static QString HintOf(const QString &languageName);
+  static constexpr int LanguageButtonSize = 55;
+
+Q_SIGNALS:
+  // After the main window's own texts: other windows apply theirs here.
+  void TextsApplied();
+  // The status panels changed (connection message or language switch).
+  void StatusChanged();
+  // MSG_CONNECTION_STATE arrived with this LParam, after the main status was set.
+  void ConnectionStateReceived(qintptr lParam);
+
+public Q_SLOTS:
+  void ToolButtonLingueClick();
+  void ActionConfVettExecute();
+  void ActionConnectExecute();
+  void ActionDisconnectExecute();
+  void ActionSalvaFileExecute();
+  void ActionCaricaFileExecute();
+  void ActionAboutExecute();
+
+protected:
+  bool event(QEvent *event) override;
+  void showEvent(QShowEvent *event) override;
+  void closeEvent(QCloseEvent *event) override;
+
+private:
+  void BuildStatusBar();
+  void BindCommands();
+  void BuildLanguageStrip();
+  void ConnectionStateMessage(qintptr lParam);
+  void SetStatus(const QString &text, const QColor &color);
+  void FillProcessWideTexts();
+  bool ConnectionOpen() const;
+  QString AskForFile(FileDialog kind);
+  void RestoreStartCursor();
+
+  TSerialDataModule &m_module;
+  std::unique_ptr<Ui::TFormMain> m_ui;
+  QString m_executableFolder;
+  QString m_version;
+  TResourceLibrary m_resources;
+  QPointer<TFormSplash> m_splash;
+  QPointer<QDialog> m_configurationWindow;
+  QLabel *m_statusPanel0 = nullptr;
+  QLabel *m_statusPanel1 = nullptr;
+  QMenu *m_popupMenu = nullptr;
+  QList<QToolButton *> m_languageButtons;
+  bool m_shownOnce = false;
+  bool m_startCursor = false;
+};
+
+// The process's main window; set while one exists.
+extern TFormMain *FormMain;

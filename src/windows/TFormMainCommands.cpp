@@ -1,0 +1,134 @@
+// The main window's commands: configuration window, connect, disconnect,
+// save, load and about.
+#include "windows/TFormMain.h"
+
+#include "dataitems/TDataRefresher.h"
+#include "dataitems/TNoxConnection.h"
+#include "ecuconfig/TSerialDataModule.h"
+#include "platform/UserInterface.h"
+#include "translator/TTranslator.h"
+#include "windows/ConfigurationBackup.h"
+#include "windows/ConfigurationFolder.h"
+#include "windows/TAboutBox.h"
+
+#include <QDialog>
+#include <QFileDialog>
+
+namespace {
+constexpr int TEXT_NOT_RECOGNISED = 106;
+constexpr int TEXT_NO_ANSWER_1 = 17;
+constexpr int TEXT_NO_ANSWER_2 = 18;
+constexpr int TEXT_VERSION = 147;
+
+// The refresher is paused for a file operation and put back as it was.
+class PausedRefresher {
+public:
+  explicit PausedRefresher(TSerialDataModule &module)
+      : m_module(module), m_wasRunning(module.DataRefresher->IsRunning()),
+        m_paused(module.SuspendRefresher()) {}
+  ~PausedRefresher() {
+    if (m_paused)
+      m_module.DataRefresher->SetRunning(m_wasRunning);
+  }
+  PausedRefresher(const PausedRefresher &) = delete;
+  PausedRefresher &operator=(const PausedRefresher &) = delete;
+  // False when it could not be stopped: the message is shown already, and
+  // the command is abandoned without touching the refresher again.
+  bool Paused() const { return m_paused; }
+
+private:
+  TSerialDataModule &m_module;
+  bool m_wasRunning;
+  bool m_paused;
+};
+} // namespace
+
+QString TFormMain::InitialFileFolder() const {
+  return ConfigurationFolder::Initial(m_executableFolder);
+}
+
+QString TFormMain::AskForFile(FileDialog kind) {
+  const QString folder = InitialFileFolder();
+  const QString preset = QStringLiteral("0");
+  if (ChooseFile)
+    return ChooseFile(kind, folder, preset);
+  QFileDialog dialog(this);
+  dialog.setObjectName(kind == FileDialog::Save ? QStringLiteral("SaveDialogFile")
+                                                : QStringLiteral("OpenDialogFile"));
+  dialog.setAcceptMode(kind == FileDialog::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(kind == FileDialog::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setNameFilter(kind == FileDialog::Save ? QStringLiteral("File : (*.kfg)")
+                                                : QStringLiteral("File: (*.kfg)"));
+  dialog.setDefaultSuffix(QStringLiteral("kfg"));
+  dialog.setDirectory(folder);
+  dialog.selectFile(preset);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return {};
+  return dialog.selectedFiles().constFirst();
+}
+
+void TFormMain::SetConfigurationWindow(QDialog *window) {
+  m_configurationWindow = window;
+}
+
+QDialog *TFormMain::ConfigurationWindow() const {
+  return m_configurationWindow;
+}
+
+void TFormMain::ActionConfVettExecute() {
+  if (!m_configurationWindow)
+    return;
+  m_module.DataRefresher->SetRunning(true);
+  m_configurationWindow->exec();
+  m_module.DataRefresher->SetRunning(false);
+}
+
+void TFormMain::ActionConnectExecute() {
+  const int result = m_module.ConnectAndReadAll(4, 0);
+  if (result == -2) {
+    UserInterface::Current().ShowMessage(m_module.TranslatedText(TEXT_NOT_RECOGNISED), windowTitle(),
+                                         MessageIcon::Error);
+  } else if (result == -1) {
+    UserInterface::Current().ShowMessage(m_module.TranslatedText(TEXT_NO_ANSWER_1) + QLatin1Char('\n') +
+                                             m_module.TranslatedText(TEXT_NO_ANSWER_2) +
+                                             QStringLiteral("\n(ERR.CODE: C01)"),
+                                         windowTitle(), MessageIcon::Error);
+  }
+  // The connected state follows MSG_CONNECTION_STATE, not the result.
+}
+
+void TFormMain::ActionDisconnectExecute() {
+  TNoxConnection *connection = m_module.NoxConnection;
+  if (connection->Loaded() && connection->ProtocolObject()->IsConnected())
+    connection->ProtocolObject()->Disconnect();
+}
+
+void TFormMain::ActionSalvaFileExecute() {
+  const QString fileName = AskForFile(FileDialog::Save);
+  if (fileName.isEmpty())
+    return;
+  PausedRefresher refresher(m_module);
+  if (!refresher.Paused())
+    return;
+  ConfigurationBackup backup(fileName);
+  backup.Make();
+  // A failed save must not leave the fitter without the file they had.
+  if (!m_module.SaveConfiguration(fileName))
+    backup.Restore();
+}
+
+void TFormMain::ActionCaricaFileExecute() {
+  const QString fileName = AskForFile(FileDialog::Open);
+  if (fileName.isEmpty())
+    return;
+  PausedRefresher refresher(m_module);
+  if (!refresher.Paused())
+    return;
+  m_module.LoadConfiguration(fileName);
+}
+
+void TFormMain::ActionAboutExecute() {
+  TAboutBox about(this, windowTitle(), m_module.Translator->GetText(TEXT_VERSION), m_version,
+                  m_resources.Loaded() ? m_resources.AboutPicture() : QPixmap());
+  about.exec();
+}
