@@ -97,7 +97,10 @@ TEST_F(SaveTest, OlderBackupIsKeptAndTheFileOverwritten) {
 }
 
 TEST_F(SaveTest, FailedSavePutsTheBackupBack) {
+  Save(); // once first, so that nothing the save needs is still to be created
+  ASSERT_TRUE(QFile::remove(m_file));
   Write(m_file, "previous");
+  m_ui.Messages.clear();
   {
     NoFreeDescriptors exhausted;
     Save();
