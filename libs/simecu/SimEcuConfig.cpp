@@ -183,8 +183,12 @@ SimEcuConfig SimEcuConfig::parse(std::istream &in, const std::string &origin, st
 
 SimEcuConfig SimEcuConfig::fromEnvironment(std::ostream &diagnostics) {
   const char *path = std::getenv(EnvironmentVariable);
-  if (path == nullptr || *path == '\0')
-    return SimEcuConfig{};
+  if (path == nullptr || *path == '\0') {
+    SimEcuConfig config;
+    config.memoryImage = defaultMemoryFile();
+    config.persist = !config.memoryImage.empty();
+    return config;
+  }
   std::ifstream file(path);
   if (!file) {
     diagnostics << "simulated unit: cannot read " << EnvironmentVariable << " file '" << path
@@ -192,4 +196,19 @@ SimEcuConfig SimEcuConfig::fromEnvironment(std::ostream &diagnostics) {
     return SimEcuConfig{};
   }
   return parse(file, std::string("simulated unit: ") + path, diagnostics);
+}
+
+std::string SimEcuConfig::defaultMemoryFile() {
+  // Only absolute folders count, as the XDG rules say.
+  const char *state = std::getenv("XDG_STATE_HOME");
+  std::string folder;
+  if (state != nullptr && *state == '/') {
+    folder = state;
+  } else {
+    const char *home = std::getenv("HOME");
+    if (home == nullptr || *home != '/')
+      return {};
+    folder = std::string(home) + "/.local/state";
+  }
+  return folder + "/noxconfig/simecu-memory.bin";
 }

@@ -32,7 +32,12 @@ public:
   // skipped; parsing never fails as a whole.
   static SimEcuConfig parse(std::istream &in, const std::string &origin, std::ostream &diagnostics);
 
-  // Defaults when the variable is unset or empty; an unreadable file is
-  // reported and also gives the defaults.
+  // When the variable is unset or empty: the defaults, with the memory kept
+  // in the user's state folder (defaultMemoryFile), like a real unit keeps
+  // its EEPROM. An unreadable file is reported and gives the plain defaults.
   static SimEcuConfig fromEnvironment(std::ostream &diagnostics);
+
+  // $XDG_STATE_HOME/noxconfig/simecu-memory.bin, else the same below
+  // ~/.local/state; empty when neither folder is known.
+  static std::string defaultMemoryFile();
 };

@@ -252,6 +252,9 @@ void SimEcuProtocolObject::post(std::intptr_t connected) const {
 void SimEcuProtocolObject::persist() {
   if (!m_config.persist || m_config.memoryImage.empty())
     return;
+  // The user's state folder may not exist yet on a fresh account.
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(m_config.memoryImage).parent_path(), ignored);
   std::string error;
   if (!m_memory.saveFile(m_config.memoryImage, error))
     m_diagnostics << "simulated unit: " << error << ", the change stays in memory only\n";

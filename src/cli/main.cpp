@@ -9,8 +9,10 @@
 #include "ecuconfig/TSerialDataModule.h"
 #include "translator/TTranslator.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -66,20 +68,6 @@ int Usage(const QString &problem) {
   return EXIT_USAGE;
 }
 
-// Takes "--name VALUE" out of args; false when the value is missing.
-bool TakeOption(QStringList &args, const QString &name, QString &value) {
-  const qsizetype at = args.indexOf(name);
-  if (at < 0)
-    return true;
-  if (at + 1 >= args.size())
-    return false;
-  value = args.at(at + 1);
-  args.remove(at, 2);
-  return true;
-}
-
-bool TakeFlag(QStringList &args, const QString &name) { return args.removeAll(name) > 0; }
-
 bool ToInt(const QString &text, int minimum, int &value) {
   bool ok = false;
   const int parsed = text.toInt(&ok);
@@ -89,39 +77,85 @@ bool ToInt(const QString &text, int minimum, int &value) {
   return true;
 }
 
-int Run(QStringList args) {
-  if (args.isEmpty()) {
+const QCommandLineOption LibraryOption(QStringLiteral("library"), {}, QStringLiteral("NAME"),
+                                       QStringLiteral("ProtoNOX.dll"));
+const QCommandLineOption LanguageOption(QStringLiteral("language"), {}, QStringLiteral("N"),
+                                        QStringLiteral("1"));
+const QCommandLineOption HelpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+const QCommandLineOption FormatOption(QStringLiteral("format"), {}, QStringLiteral("F"),
+                                      QStringLiteral("table"));
+const QCommandLineOption IntervalOption(QStringLiteral("interval"), {}, QStringLiteral("MS"),
+                                        QStringLiteral("500"));
+const QCommandLineOption CountOption(QStringLiteral("count"), {}, QStringLiteral("N"), QStringLiteral("0"));
+const QCommandLineOption YesOption(QStringLiteral("yes"));
+
+// The options a command takes after its name; the global ones are also
+// accepted there.
+QList<QCommandLineOption> CommandOptions(const QString &command) {
+  if (command == QLatin1String("read"))
+    return {FormatOption};
+  if (command == QLatin1String("live"))
+    return {IntervalOption, CountOption, FormatOption};
+  if (command == QLatin1String("erase-eeprom"))
+    return {YesOption};
+  return {};
+}
+
+// The value of an option given after the command, else before it.
+QString Value(const QCommandLineParser &global, const QCommandLineParser &local,
+              const QCommandLineOption &option) {
+  return local.isSet(option) || !global.isSet(option) ? local.value(option) : global.value(option);
+}
+
+int Run(const QStringList &arguments) {
+  if (arguments.size() <= 1) {
     std::fputs(HELP, stderr);
     return EXIT_USAGE;
   }
-  if (TakeFlag(args, QStringLiteral("--help")) || TakeFlag(args, QStringLiteral("-h"))) {
+  // Global options, then the command and its own options.
+  QCommandLineParser global;
+  global.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+  global.addOptions({LibraryOption, LanguageOption, HelpOption});
+  if (!global.parse(arguments))
+    return Usage(global.errorText());
+  if (global.isSet(HelpOption)) {
     std::fputs(HELP, stdout);
     return EXIT_OK;
   }
-  QString library = QStringLiteral("ProtoNOX.dll");
-  QString language = QStringLiteral("1");
-  QString format = QStringLiteral("table");
-  QString interval = QStringLiteral("500");
-  QString count = QStringLiteral("0");
-  for (const auto &[name, value] : {std::pair{QStringLiteral("--library"), &library},
-                                    std::pair{QStringLiteral("--language"), &language},
-                                    std::pair{QStringLiteral("--format"), &format},
-                                    std::pair{QStringLiteral("--interval"), &interval},
-                                    std::pair{QStringLiteral("--count"), &count}})
-    if (!TakeOption(args, name, *value))
-      return Usage(QStringLiteral("%1 needs a value").arg(name));
-  const bool yes = TakeFlag(args, QStringLiteral("--yes"));
+  QStringList args = global.positionalArguments();
+  if (args.isEmpty())
+    return Usage(QStringLiteral("a command is needed"));
+  const QString command = args.constFirst();
+  const QList<QCommandLineOption> own = CommandOptions(command);
+  QCommandLineParser local;
+  local.addOptions({LibraryOption, LanguageOption, HelpOption});
+  local.addOptions(own);
+  // The parser takes the first argument as the program's name: here the command.
+  if (!local.parse(args))
+    return Usage(local.errorText());
+  if (local.isSet(HelpOption)) {
+    std::fputs(HELP, stdout);
+    return EXIT_OK;
+  }
+  args = local.positionalArguments();
+  const QString library = Value(global, local, LibraryOption);
+  const QString language = Value(global, local, LanguageOption);
+  auto ownValue = [&](const QCommandLineOption &option) {
+    const bool takes = std::any_of(own.begin(), own.end(), [&](const QCommandLineOption &candidate) {
+      return candidate.names() == option.names();
+    });
+    return takes ? local.value(option) : option.defaultValues().value(0);
+  };
+  const QString format = ownValue(FormatOption);
+  const bool yes = command == QLatin1String("erase-eeprom") && local.isSet(YesOption);
   ItemTable::Format tableFormat = ItemTable::Format::Table;
   int languageIndex = 1, intervalMs = 500, rows = 0;
   if (!ItemTable::ParseFormat(format, tableFormat))
     return Usage(QStringLiteral("unknown format \"%1\"").arg(format));
-  if (!ToInt(language, 0, languageIndex) || !ToInt(interval, 20, intervalMs) || !ToInt(count, 0, rows))
+  if (!ToInt(language, 0, languageIndex) || !ToInt(ownValue(IntervalOption), 20, intervalMs) ||
+      !ToInt(ownValue(CountOption), 0, rows))
     return Usage(QStringLiteral("--language, --interval (at least 20) and --count take whole numbers"));
-  for (const QString &arg : args)
-    if (arg.startsWith(QLatin1String("--")))
-      return Usage(QStringLiteral("unknown option %1").arg(arg));
 
-  const QString command = args.takeFirst();
   TerminalUserInterface ui;
   TSerialDataModule module;
   module.NoxConnection->SetDllName(library);
@@ -169,7 +203,5 @@ int Run(QStringList args) {
 
 int main(int argc, char **argv) {
   QCoreApplication app(argc, argv);
-  QStringList args = QCoreApplication::arguments();
-  args.removeFirst();
-  return Run(args);
+  return Run(QCoreApplication::arguments());
 }

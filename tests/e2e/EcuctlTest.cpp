@@ -101,7 +101,10 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"live_value_is_read_only", {"set", "VAL_GIRI=800"}},
                       UsageCase{"unknown_format", {"read", "--format", "xml"}},
                       UsageCase{"erase_without_yes", {"erase-eeprom"}},
-                      UsageCase{"short_interval", {"live", "--interval", "5"}}));
+                      UsageCase{"short_interval", {"live", "--interval", "5"}},
+                      UsageCase{"option_of_another_command", {"get", "GiriCutOff", "--yes"}},
+                      UsageCase{"command_option_before_the_command", {"--format", "csv", "read"}},
+                      UsageCase{"missing_value", {"read", "--format"}}));
 
 TEST_F(EcuctlTest, SaveDiffLoadRoundTrip) {
   ASSERT_EQ(Run({"set", "GiriCutOff=1800"}).exitCode, 0);

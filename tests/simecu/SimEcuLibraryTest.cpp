@@ -1,6 +1,7 @@
 // The built libraries, loaded by path and driven through the protocol object
 // exactly as the program drives them.
 
+#include "SimEcuConfig.h"
 #include "SimEcuMemory.h"
 #include "SimLibrary.h"
 
@@ -18,10 +19,16 @@ constexpr std::uint32_t PacketCode = DATACODE_PACKET;
 
 class SimEcuLibrary : public ::testing::Test {
 protected:
+  // Without a configuration the unit keeps its memory in the state folder:
+  // the scratch folder's, never the user's.
   SimEcuLibrary() : scratch(::testing::UnitTest::GetInstance()->current_test_info()->name()) {
     unsetenv("NOX_SIMECU_CONFIG");
+    setenv("XDG_STATE_HOME", scratch.file("state").c_str(), 1);
   }
-  ~SimEcuLibrary() override { unsetenv("NOX_SIMECU_CONFIG"); }
+  ~SimEcuLibrary() override {
+    unsetenv("NOX_SIMECU_CONFIG");
+    unsetenv("XDG_STATE_HOME");
+  }
 
   // Objects created afterwards follow this configuration.
   void configure(const std::string &text) {
@@ -386,4 +393,43 @@ TEST_F(SimEcuLibrary, LatencyDelaysEachExchange) {
   read(unit, 164);
   // Only a lower bound: a busy machine may take longer, never shorter.
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
+}
+
+TEST_F(SimEcuLibrary, WithoutConfigurationTheUnitRemembersInTheStateFolder) {
+  const auto imagePath = scratch.file("state") / "noxconfig" / "simecu-memory.bin";
+  {
+    auto unit = connected();
+    ASSERT_TRUE(unit->WriteAtAddress(0, 204, 99));
+  }
+  ASSERT_TRUE(std::filesystem::exists(imagePath)) << "the state folder is created on the first write";
+  {
+    auto unit = connected();
+    EXPECT_EQ(read(unit, 204), 99);
+    ASSERT_TRUE(unit->WriteAtAddress(0, 161, 8)); // an erase brings the factory image back
+  }
+  EXPECT_EQ(readImage(imagePath), SimEcuMemory::factoryImage());
+
+  // A configuration file chooses for itself: here, no memory file at all.
+  configure("latency_ms = 0\n");
+  {
+    auto unit = connected();
+    EXPECT_EQ(read(unit, 204), SimEcuMemory::factoryImage()[204]);
+    ASSERT_TRUE(unit->WriteAtAddress(0, 204, 42));
+  }
+  EXPECT_EQ(readImage(imagePath), SimEcuMemory::factoryImage());
+}
+
+TEST(SimEcuConfig, DefaultMemoryFileFollowsTheStateFolder) {
+  const char *home = std::getenv("HOME");
+  const std::string savedHome = home ? home : "";
+  setenv("XDG_STATE_HOME", "/x/state", 1);
+  EXPECT_EQ(SimEcuConfig::defaultMemoryFile(), "/x/state/noxconfig/simecu-memory.bin");
+  setenv("XDG_STATE_HOME", "relative", 1); // not absolute: ignored
+  setenv("HOME", "/home/fitter", 1);
+  EXPECT_EQ(SimEcuConfig::defaultMemoryFile(), "/home/fitter/.local/state/noxconfig/simecu-memory.bin");
+  unsetenv("HOME");
+  EXPECT_EQ(SimEcuConfig::defaultMemoryFile(), "");
+  unsetenv("XDG_STATE_HOME");
+  if (home)
+    setenv("HOME", savedHome.c_str(), 1);
 }
