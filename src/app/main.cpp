@@ -3,6 +3,7 @@
 #include "ecuconfig/TSerialDataModule.h"
 #include "windows/DesktopUserInterface.h"
 #include "windows/NoxApplication.h"
+#include "windows/StartupReport.h"
 #include "windows/TFormMain.h"
 
 #include <QCommandLineParser>
@@ -41,6 +42,7 @@ int main(int argc, char **argv) {
     options.Version = QStringLiteral(NOX_VERSION_STRING);
     auto mainWindow = std::make_unique<TFormMain>(*module, options);
     ui.SetOwner(mainWindow.get());
+    new StartupReport(*mainWindow, *module);
     mainWindow->show();
     QApplication::exec();
     mainWindow.reset();
