@@ -1,8 +1,6 @@
 #include "cli/FileCommands.h"
 
-#include "cli/ItemTable.h"
-#include "dataitems/NumberConversion.h"
-#include "dataitems/TNoxNumber.h"
+#include "ecuconfig/ConfigurationComparison.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "platform/UserInterface.h"
 #include "storage/TMemIniData.h"
@@ -56,34 +54,15 @@ int FileCommands::Diff(const QString &fileName) {
     return code;
   if (const int code = m_session.Connect())
     return code;
-  TMemIniData ini(&block);
-  TSerialDataModule &module = m_session.Module();
-  // Byte 223 is the change-over speed or, with change-over type 2, the
-  // priming-shot time; only the meaning in force is compared.
-  const bool primingShot = module.TIPO_CAMBIO->GetIntValue() == 2;
-  const TNoxNumber *inactive = primingShot ? module.GiriPerCambio : module.TempoDiCicchetto;
-  int differences = 0;
-  for (TNoxSerialData *item : module.DataItems()) {
-    auto *number = qobject_cast<TNoxNumber *>(item);
-    if (!number || number == inactive || number->FileKeyName().isEmpty())
-      continue;
-    const QString key = number->FileKey();
-    const QString unitText = ItemTable::Number(number->GetValue());
-    QString fileText = QStringLiteral("(missing)");
-    if (ini.ValueExists(number->FileSection(), key)) {
-      double value = 0;
-      const QString raw = ini.ReadString(number->FileSection(), key, QString());
-      fileText = NumberConversion::TryParseFloat(raw, value) ? ItemTable::Number(value) : raw;
-    }
-    if (fileText != unitText) {
-      ++differences;
-      m_session.Out() << key << ": file " << fileText << ", unit " << unitText << '\n';
-    }
-  }
+  ConfigurationComparison comparison;
+  comparison.CompareBlock(m_session.Module(), block);
+  for (const ConfigurationComparison::Difference &difference : comparison.Differences())
+    m_session.Out() << difference.Key << ": file " << difference.FileText << ", unit " << difference.UnitText
+                    << '\n';
   m_session.Out().flush();
   if (const int code = m_session.CheckStillConnected())
     return code;
-  return differences ? EXIT_DIFFERENT : EXIT_OK;
+  return comparison.Differences().isEmpty() ? EXIT_OK : EXIT_DIFFERENT;
 }
 
 int FileCommands::Decrypt(const QString &fileName) {
@@ -99,7 +78,8 @@ int FileCommands::Decrypt(const QString &fileName) {
 int FileCommands::Encrypt(const QString &iniFileName, const QString &fileName) {
   TSerialDataModule &module = m_session.Module();
   if (!module.EncryptFile(iniFileName, fileName)) {
-    UserInterface::Current().ShowMessage(module.Text(100) + QStringLiteral(" (") + iniFileName + QLatin1Char(')'),
+    UserInterface::Current().ShowMessage(module.Text(100) + QStringLiteral(" (") + iniFileName +
+                                             QLatin1Char(')'),
                                          module.Text(99), MessageIcon::Error);
     return EXIT_FILE;
   }

@@ -1,8 +1,9 @@
 #include "cli/LiveCommand.h"
 
+#include "dataitems/LiveCsvWriter.h"
 #include "dataitems/TDataRefresher.h"
-#include "dataitems/TNoxPacketData.h"
 #include "ecuconfig/TSerialDataModule.h"
+#include "platform/UserInterface.h"
 
 #include <QDateTime>
 #include <QEventLoop>
@@ -12,23 +13,14 @@ int LiveCommand::Run(int intervalMs, int count, ItemTable::Format format) {
   if (const int code = m_session.Connect())
     return code;
   TSerialDataModule &module = m_session.Module();
-  QList<TNoxPacketData *> values;
-  QStringList columns{QStringLiteral("time")};
-  for (TNoxSerialData *item : module.DataItems()) {
-    if (auto *live = qobject_cast<TNoxPacketData *>(item)) {
-      values << live;
-      columns << live->objectName();
-    }
-  }
-  QTextStream &out = m_session.Out();
   const QString separator = format == ItemTable::Format::Csv ? QStringLiteral(",") : QStringLiteral("  ");
-  out << columns.join(separator) << '\n';
-  out.flush();
+  LiveCsvWriter log(LiveCsvWriter::LiveItems(module.DataItems()), m_session.Out(), separator);
+  if (!log.WriteHeader())
+    return OutputFailed();
 
   module.DataRefresher->SetRunning(true);
   QEventLoop loop;
   QTimer timer;
-  int printed = 0;
   int result = EXIT_OK;
   QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
     if (const int code = m_session.CheckStillConnected()) {
@@ -36,16 +28,24 @@ int LiveCommand::Run(int intervalMs, int count, ItemTable::Format format) {
       loop.quit();
       return;
     }
-    QStringList cells{QDateTime::currentDateTime().toString(Qt::ISODateWithMs)};
-    for (TNoxPacketData *live : values)
-      cells << ItemTable::Number(live->GetValue());
-    out << cells.join(separator) << '\n';
-    out.flush();
-    if (count > 0 && ++printed >= count)
+    if (!log.WriteRow(QDateTime::currentDateTime())) {
+      result = OutputFailed();
+      loop.quit();
+      return;
+    }
+    if (count > 0 && log.Rows() >= count)
       loop.quit();
   });
   timer.start(intervalMs);
   loop.exec();
   module.DataRefresher->SetRunning(false);
   return result;
+}
+
+int LiveCommand::OutputFailed() {
+  // A log that can no longer be written (a full disk, a closed pipe) is not
+  // kept running for nothing.
+  UserInterface::Current().ShowMessage(QStringLiteral("the live values could not be written"),
+                                       QStringLiteral("live"), MessageIcon::Error);
+  return EXIT_FILE;
 }

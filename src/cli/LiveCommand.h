@@ -12,5 +12,6 @@ public:
   int Run(int intervalMs, int count, ItemTable::Format format);
 
 private:
+  int OutputFailed();
   CliSession &m_session;
 };

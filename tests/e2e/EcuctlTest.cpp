@@ -1,11 +1,18 @@
+#include "dataitems/LiveCsvWriter.h"
+#include "dataitems/LiveRecorder.h"
+#include "dataitems/TNoxPacketData.h"
+#include "ecuconfig/TSerialDataModule.h"
 #include "platform/DynamicLibrary.h"
+#include "support/WaitFor.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <array>
 #include <gtest/gtest.h>
 
 namespace {
@@ -148,8 +155,10 @@ TEST_F(EcuctlTest, BrokenAndIncompleteFiles) {
   ASSERT_EQ(Run({"encrypt", Path("partial.ini"), Path("partial.kfg")}).exitCode, 0);
   const Result load = Run({"load", Path("partial.kfg")});
   EXPECT_EQ(load.exitCode, 8);
-  EXPECT_TRUE(load.err.contains(QStringLiteral("It was impossible to load the following data:"))) << load.err.toStdString();
-  EXPECT_EQ(Run({"get", "TIPO_ACCENSIONE"}).out, QStringLiteral("TIPO_ACCENSIONE=1\n")) << "what loaded stays";
+  EXPECT_TRUE(load.err.contains(QStringLiteral("It was impossible to load the following data:")))
+      << load.err.toStdString();
+  EXPECT_EQ(Run({"get", "TIPO_ACCENSIONE"}).out, QStringLiteral("TIPO_ACCENSIONE=1\n"))
+      << "what loaded stays";
 }
 
 TEST_F(EcuctlTest, EraseEepromRestoresTheFactoryConfiguration) {
@@ -166,6 +175,47 @@ TEST_F(EcuctlTest, LiveLogsTheRequestedNumberOfRows) {
   ASSERT_EQ(lines.size(), 4);
   EXPECT_TRUE(lines[0].startsWith(QStringLiteral("time,VALORE_LAMBDA,")));
   EXPECT_EQ(lines[1].count(QLatin1Char(',')), 9);
+}
+
+// A road test recorded in the desktop program and a log of `ecuctl live`
+// read the same way: same header, same row form.
+TEST_F(EcuctlTest, LiveLogAndRecordingHaveOneForm) {
+  const Result log = Run({"live", "--interval", "50", "--count", "2", "--format", "csv"});
+  ASSERT_EQ(log.exitCode, 0) << log.err.toStdString();
+
+  TSerialDataModule module;
+  const QList<TNoxPacketData *> items = LiveCsvWriter::LiveItems(module.DataItems());
+  LiveRecorder recorder(items);
+  ASSERT_TRUE(recorder.Start(Path("road.csv")));
+  std::array<std::uint8_t, 4 + 9> packet{9, 0, 0, 0, 40, 51, 30, 100, 100, 1, 1, 0, 90};
+  for (TNoxPacketData *item : items)
+    item->ReceiveData(packet.data());
+  ASSERT_TRUE(WaitFor([&] { return recorder.Rows() == 1; }));
+  recorder.Stop();
+  QFile recorded(Path("road.csv"));
+  ASSERT_TRUE(recorded.open(QIODevice::ReadOnly));
+
+  const QStringList logLines = log.out.trimmed().split(QLatin1Char('\n'));
+  const QStringList fileLines = QString::fromLatin1(recorded.readAll()).trimmed().split(QLatin1Char('\n'));
+  ASSERT_EQ(logLines.size(), 3);
+  ASSERT_EQ(fileLines.size(), 2);
+  EXPECT_EQ(fileLines[0], logLines[0]);
+  const QRegularExpression row(
+      QStringLiteral(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}(,-?[0-9.]+(e[-+]\d+)?){9}$)"));
+  for (const QString &line : {logLines[1], logLines[2], fileLines[1]})
+    EXPECT_TRUE(row.match(line).hasMatch()) << line.toStdString();
+}
+
+TEST_F(EcuctlTest, LiveStopsWhenItsOutputCannotBeWritten) {
+  QProcess process;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("NOX_SIMECU_CONFIG"), Path("unit.ini"));
+  process.setProcessEnvironment(environment);
+  process.setStandardOutputFile(QStringLiteral("/dev/full"));
+  process.start(DynamicLibrary::ExecutableFolder() + QStringLiteral("/ecuctl"), {"live", "--interval", "20"});
+  ASSERT_TRUE(process.waitForFinished(20000)) << "live must not run on with a full disk";
+  EXPECT_EQ(process.exitCode(), 7);
+  EXPECT_TRUE(process.readAllStandardError().contains("could not be written"));
 }
 
 struct FaultCase {

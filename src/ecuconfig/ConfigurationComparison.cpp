@@ -1,0 +1,39 @@
+#include "ecuconfig/ConfigurationComparison.h"
+
+#include "dataitems/NumberConversion.h"
+#include "dataitems/TNoxNumber.h"
+#include "ecuconfig/TSerialDataModule.h"
+#include "storage/TMemIniData.h"
+
+bool ConfigurationComparison::Compare(TSerialDataModule &module, const QString &fileName) {
+  m_differences.clear();
+  QByteArray block;
+  if (!module.DecryptFile(fileName, block))
+    return false;
+  CompareBlock(module, block);
+  return true;
+}
+
+void ConfigurationComparison::CompareBlock(TSerialDataModule &module, QByteArray &block) {
+  m_differences.clear();
+  TMemIniData ini(&block);
+  // Byte 223 is the change-over speed or, with change-over type 2, the
+  // priming-shot time; only the meaning in force is compared.
+  const bool primingShot = module.TIPO_CAMBIO->GetIntValue() == 2;
+  const TNoxNumber *inactive = primingShot ? module.GiriPerCambio : module.TempoDiCicchetto;
+  for (TNoxSerialData *item : module.DataItems()) {
+    auto *number = qobject_cast<TNoxNumber *>(item);
+    if (!number || number == inactive || number->FileKeyName().isEmpty())
+      continue;
+    const QString key = number->FileKey();
+    const QString unitText = NumberConversion::FormatG(number->GetValue());
+    QString fileText = QStringLiteral("(missing)");
+    if (ini.ValueExists(number->FileSection(), key)) {
+      double value = 0;
+      const QString raw = ini.ReadString(number->FileSection(), key, QString());
+      fileText = NumberConversion::TryParseFloat(raw, value) ? NumberConversion::FormatG(value) : raw;
+    }
+    if (fileText != unitText)
+      m_differences.append({number, key, unitText, fileText});
+  }
+}
