@@ -20,6 +20,10 @@ LiveTraces::~LiveTraces() {
       item->RemoveObserver(this);
 }
 
+TNoxPacketData *LiveTraces::Item(int index) const {
+  return m_items.value(index).data();
+}
+
 void LiveTraces::SetWindowMs(qint64 windowMs) {
   m_windowMs = windowMs;
   for (LiveTraceBuffer &trace : m_traces)

@@ -21,7 +21,7 @@ public:
   ~LiveTraces() override;
 
   int Count() const { return static_cast<int>(m_traces.size()); }
-  TNoxPacketData *Item(int index) const { return m_items.value(index).data(); }
+  TNoxPacketData *Item(int index) const;
   const LiveTraceBuffer &Trace(int index) const { return m_traces.at(static_cast<std::size_t>(index)); }
 
   qint64 WindowMs() const { return m_windowMs; }

@@ -7,6 +7,7 @@
 
 bool ConfigurationComparison::Compare(TSerialDataModule &module, const QString &fileName) {
   m_differences.clear();
+  m_keysFound = 0;
   QByteArray block;
   if (!module.DecryptFile(fileName, block))
     return false;
@@ -16,6 +17,7 @@ bool ConfigurationComparison::Compare(TSerialDataModule &module, const QString &
 
 void ConfigurationComparison::CompareBlock(TSerialDataModule &module, QByteArray &block) {
   m_differences.clear();
+  m_keysFound = 0;
   TMemIniData ini(&block);
   // Byte 223 is the change-over speed or, with change-over type 2, the
   // priming-shot time; only the meaning in force is compared.
@@ -29,6 +31,7 @@ void ConfigurationComparison::CompareBlock(TSerialDataModule &module, QByteArray
     const QString unitText = NumberConversion::FormatG(number->GetValue());
     QString fileText = QStringLiteral("(missing)");
     if (ini.ValueExists(number->FileSection(), key)) {
+      ++m_keysFound;
       double value = 0;
       const QString raw = ini.ReadString(number->FileSection(), key, QString());
       fileText = NumberConversion::TryParseFloat(raw, value) ? NumberConversion::FormatG(value) : raw;

@@ -25,7 +25,12 @@ public:
   void CompareBlock(TSerialDataModule &module, QByteArray &block);
 
   const QList<Difference> &Differences() const { return m_differences; }
+  // Whether the file holds any parameter at all. A file that deciphers to
+  // something else (a damaged file, or none of ours) holds none; loading it
+  // would write nothing.
+  bool HoldsParameters() const { return m_keysFound > 0; }
 
 private:
   QList<Difference> m_differences;
+  int m_keysFound = 0;
 };

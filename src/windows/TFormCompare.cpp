@@ -1,0 +1,122 @@
+#include "windows/TFormCompare.h"
+
+#include "dataitems/NumberConversion.h"
+#include "dataitems/TNoxNumber.h"
+#include "ecuconfig/TSerialDataModule.h"
+#include "platform/UserInterface.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+enum : int {
+  TEXT_CAPTION = 186,
+  TEXT_COLUMN_FIRST = 187, // parameter, in the unit, in the file
+  TEXT_IDENTICAL = 190,
+  TEXT_DIFFERENT = 191,
+  TEXT_DO_NOT_SHOW = 192,
+  TEXT_LOAD = 193,
+  TEXT_CANCEL = 194,
+  // The configuration-file error message and its caption.
+  TEXT_FILE_UNREADABLE = 100,
+  TEXT_FILE_ERROR_CAPTION = 99,
+};
+
+// Numbers as the fitter reads them elsewhere in the program: the locale's
+// decimal separator. Texts that are no number stay as the file has them.
+QString Shown(const QString &text) {
+  double value = 0;
+  if (!NumberConversion::TryParseFloat(text, value))
+    return text;
+  QLocale locale;
+  locale.setNumberOptions(QLocale::OmitGroupSeparator);
+  return locale.toString(value, 'g', 12);
+}
+} // namespace
+
+TFormCompare::TFormCompare(TSerialDataModule &module,
+                           const QList<ConfigurationComparison::Difference> &differences,
+                           const CaptionLookup &captions, QWidget *parent)
+    : QDialog(parent), m_module(module), m_differences(static_cast<int>(differences.size())) {
+  setObjectName(QStringLiteral("FormCompare"));
+  m_summary = new QLabel(this);
+  m_summary->setWordWrap(true);
+  m_table = new QTableWidget(static_cast<int>(differences.size()), 3, this);
+  m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+  m_table->verticalHeader()->hide();
+  m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+  m_table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  m_table->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+  for (int row = 0; row < differences.size(); ++row) {
+    const ConfigurationComparison::Difference &difference = differences[row];
+    QString caption = captions ? captions(difference.Item) : QString();
+    if (caption.isEmpty())
+      caption = difference.Key;
+    const QString unit = difference.Item ? difference.Item->MeasureUnit() : QString();
+    auto withUnit = [&](const QString &text) {
+      return unit.isEmpty() ? Shown(text) : Shown(text) + QLatin1Char(' ') + unit;
+    };
+    m_table->setItem(row, 0, new QTableWidgetItem(caption));
+    m_table->setItem(row, 1, new QTableWidgetItem(withUnit(difference.UnitText)));
+    m_table->setItem(row, 2, new QTableWidgetItem(withUnit(difference.FileText)));
+  }
+  m_table->setVisible(!differences.isEmpty());
+
+  m_doNotShow = new QCheckBox(this);
+  m_load = new QPushButton(this);
+  m_cancel = new QPushButton(this);
+  m_load->setDefault(true);
+  m_load->setAutoDefault(true);
+  m_cancel->setAutoDefault(false);
+  connect(m_load, &QPushButton::clicked, this, &QDialog::accept);
+  connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+  auto *buttons = new QHBoxLayout;
+  buttons->addWidget(m_doNotShow);
+  buttons->addStretch(1);
+  buttons->addWidget(m_load);
+  buttons->addWidget(m_cancel);
+  auto *layout = new QVBoxLayout(this);
+  layout->addWidget(m_summary);
+  layout->addWidget(m_table, 1);
+  layout->addLayout(buttons);
+  ApplyTexts();
+  resize(differences.isEmpty() ? QSize(480, 140) : QSize(640, 420));
+  m_load->setFocus();
+}
+
+void TFormCompare::ApplyTexts() {
+  setWindowTitle(m_module.Text(TEXT_CAPTION));
+  m_summary->setText(m_module.Text(m_differences ? TEXT_DIFFERENT : TEXT_IDENTICAL));
+  m_table->setHorizontalHeaderLabels({m_module.Text(TEXT_COLUMN_FIRST), m_module.Text(TEXT_COLUMN_FIRST + 1),
+                                      m_module.Text(TEXT_COLUMN_FIRST + 2)});
+  m_doNotShow->setText(m_module.Text(TEXT_DO_NOT_SHOW));
+  m_load->setText(m_module.Text(TEXT_LOAD));
+  m_cancel->setText(m_module.Text(TEXT_CANCEL));
+}
+
+bool TFormCompare::DoNotShowAgain() const {
+  return m_doNotShow->isChecked();
+}
+
+bool TFormCompare::ConfirmLoad(TSerialDataModule &module, const QString &fileName,
+                               const CaptionLookup &captions, QWidget *parent, bool &doNotShowAgain) {
+  ConfigurationComparison comparison;
+  if (!comparison.Compare(module, fileName) || !comparison.HoldsParameters()) {
+    UserInterface::Current().ShowMessage(module.Text(TEXT_FILE_UNREADABLE) + QStringLiteral(" (") + fileName +
+                                             QLatin1Char(')'),
+                                         module.Text(TEXT_FILE_ERROR_CAPTION), MessageIcon::Error);
+    return false;
+  }
+  TFormCompare dialog(module, comparison.Differences(), captions, parent);
+  const bool load = dialog.exec() == QDialog::Accepted;
+  doNotShowAgain = dialog.DoNotShowAgain();
+  return load;
+}
