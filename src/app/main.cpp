@@ -27,7 +27,11 @@ int main(int argc, char **argv) {
                                    QStringLiteral("Protocol library (default ProtoNOX.dll, which is "
                                                   "libProtoNOX.so beside this program)."),
                                    QStringLiteral("NAME"), QStringLiteral("ProtoNOX.dll"));
+  const QCommandLineOption noCompare(
+      QStringLiteral("no-compare"), QStringLiteral("Load configuration files without first showing what they "
+                                                   "change in the unit."));
   parser.addOption(noSplash);
+  parser.addOption(noCompare);
   parser.addOption(library);
   parser.process(app);
 
@@ -39,6 +43,7 @@ int main(int argc, char **argv) {
     module->NoxConnection->SetDllName(parser.value(library));
     TFormMainOptions options;
     options.ShowSplash = !parser.isSet(noSplash);
+    options.CompareBeforeLoad = !parser.isSet(noCompare);
     options.Version = QStringLiteral(NOX_VERSION_STRING);
     auto mainWindow = std::make_unique<TFormMain>(*module, options);
     ui.SetOwner(mainWindow.get());

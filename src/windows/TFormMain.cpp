@@ -39,7 +39,7 @@ QFont PixelFont(const QString &family, int pixels, bool bold) {
 
 TFormMain::TFormMain(TSerialDataModule &module, const TFormMainOptions &options, QWidget *parent)
     : QMainWindow(parent), m_module(module), m_ui(std::make_unique<Ui::TFormMain>()),
-      m_version(options.Version) {
+      m_version(options.Version), m_compareBeforeLoad(options.CompareBeforeLoad) {
   FormMain = this;
   m_ui->setupUi(this);
   m_executableFolder =
@@ -69,7 +69,7 @@ TFormMain::TFormMain(TSerialDataModule &module, const TFormMainOptions &options,
   NoxRegistryData = new TNoxRegistryData(this);
   NoxRegistryData->setObjectName(QStringLiteral("NoxRegistryData"));
   NoxRegistryData->SetKeyName(QStringLiteral("software\\nox srl\\QMD652"));
-  NoxRegistryData->SetIntegerDataList({QStringLiteral("Language=0")});
+  NoxRegistryData->SetIntegerDataList({QStringLiteral("Language=0"), QStringLiteral("NoCompare=0")});
   NoxRegistryData->ReadValues();
 
   m_module.Translator->SetDllName(m_executableFolder + QStringLiteral("Languages.dll"));

@@ -16,6 +16,7 @@ class QLabel;
 class QMenu;
 class QToolButton;
 class TFormSplash;
+class TNoxNumber;
 class TNoxRegistryData;
 class TSerialDataModule;
 
@@ -26,6 +27,9 @@ struct TFormMainOptions {
   bool ShowSplash = true;
   // Shown by the about box; empty for "not available".
   QString Version;
+  // The load command shows what the file will change before writing it,
+  // unless the fitter ticked "Do not show again"; --no-compare turns it off.
+  bool CompareBeforeLoad = true;
 };
 
 // The main window: the fitter's commands (F1 configuration, F2 save, F3 load,
@@ -42,6 +46,11 @@ public:
   // Asks for a configuration file; empty when the fitter cancels. Tests
   // answer it themselves.
   std::function<QString(FileDialog kind, const QString &folder, const QString &presetName)> ChooseFile;
+
+  // The caption of the field that shows a parameter, in the current
+  // language, for the comparison before loading; the configuration window
+  // provides it. Without it, or for an empty answer, the file key is shown.
+  std::function<QString(const TNoxNumber *item)> FieldCaption;
 
   // ---- Hooks for the vehicle configuration window
   // F1 shows this window modally with the live-value refresh running; without
@@ -117,6 +126,7 @@ private:
   QLabel *m_statusPanel1 = nullptr;
   QMenu *m_popupMenu = nullptr;
   QList<QToolButton *> m_languageButtons;
+  bool m_compareBeforeLoad = true;
   bool m_shownOnce = false;
   bool m_startCursor = false;
 };

@@ -6,10 +6,12 @@
 #include "dataitems/TNoxConnection.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "platform/UserInterface.h"
+#include "storage/TNoxRegistryData.h"
 #include "translator/TTranslator.h"
 #include "windows/ConfigurationBackup.h"
 #include "windows/ConfigurationFolder.h"
 #include "windows/TAboutBox.h"
+#include "windows/TFormCompare.h"
 
 #include <QDialog>
 #include <QFileDialog>
@@ -121,6 +123,16 @@ void TFormMain::ActionCaricaFileExecute() {
   const QString fileName = AskForFile(FileDialog::Open);
   if (fileName.isEmpty())
     return;
+  // A customer's file loaded onto the wrong car overwrites the unit's whole
+  // configuration: show what it will change before anything is written.
+  if (m_compareBeforeLoad && NoxRegistryData->GetIntegerValue(QStringLiteral("NoCompare")) == 0) {
+    bool doNotShowAgain = false;
+    const bool load = TFormCompare::ConfirmLoad(m_module, fileName, FieldCaption, this, doNotShowAgain);
+    if (doNotShowAgain)
+      NoxRegistryData->SetIntegerValue(QStringLiteral("NoCompare"), 1);
+    if (!load)
+      return;
+  }
   PausedRefresher refresher(m_module);
   if (!refresher.Paused())
     return;

@@ -1,5 +1,6 @@
 // The comparison before loading, on the simulated unit: what it lists, what
 // Enter and Esc do, and a file that cannot be read.
+#include "WindowsFixture.h"
 #include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
 #include "ecuconfig/TSerialDataModule.h"
@@ -7,7 +8,9 @@
 #include "support/RecordingUserInterface.h"
 #include "translator/TTranslator.h"
 #include "windows/TFormCompare.h"
+#include "windows/TFormMain.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
@@ -17,8 +20,41 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
+
+struct ShownDialog {
+  QString Summary;
+  QList<QStringList> Rows;
+  bool TableVisible;
+};
+
+// Answers the next comparison dialog with a key, noting what it showed.
+class DialogAnswer {
+public:
+  DialogAnswer(Qt::Key answer, bool tickDoNotShow) {
+    QObject::connect(&m_timer, &QTimer::timeout, [this, answer, tickDoNotShow] {
+      auto *dialog = qobject_cast<TFormCompare *>(QApplication::activeModalWidget());
+      if (!dialog)
+        return;
+      m_timer.stop();
+      Shown.emplace(ShownDialog{dialog->Summary()->text(), {}, dialog->Table()->isVisible()});
+      for (int row = 0; row < dialog->Table()->rowCount(); ++row)
+        Shown->Rows << QStringList{dialog->Table()->item(row, 0)->text(),
+                                   dialog->Table()->item(row, 1)->text(),
+                                   dialog->Table()->item(row, 2)->text()};
+      if (tickDoNotShow)
+        dialog->DoNotShowAgainBox()->setChecked(true);
+      QTest::keyClick(dialog, answer);
+    });
+    m_timer.start(10);
+  }
+  std::optional<ShownDialog> Shown;
+
+private:
+  QTimer m_timer;
+};
 
 class CompareDialog : public ::testing::Test {
 protected:
@@ -53,34 +89,13 @@ protected:
 
   // Runs the comparison and answers the dialog with a key, if one shows.
   bool Confirm(Qt::Key answer, bool tickDoNotShow = false) {
-    Shown.reset();
-    QTimer answerer;
-    QObject::connect(&answerer, &QTimer::timeout, [&] {
-      auto *dialog = qobject_cast<TFormCompare *>(QApplication::activeModalWidget());
-      if (!dialog)
-        return;
-      answerer.stop();
-      Shown.emplace(ShownDialog{dialog->Summary()->text(), {}, dialog->Table()->isVisible()});
-      for (int row = 0; row < dialog->Table()->rowCount(); ++row)
-        Shown->Rows << QStringList{dialog->Table()->item(row, 0)->text(),
-                                   dialog->Table()->item(row, 1)->text(),
-                                   dialog->Table()->item(row, 2)->text()};
-      if (tickDoNotShow)
-        dialog->DoNotShowAgainBox()->setChecked(true);
-      QTest::keyClick(dialog, answer);
-    });
-    answerer.start(10);
+    DialogAnswer answerer(answer, tickDoNotShow);
     bool doNotShowAgain = false;
     const bool load = TFormCompare::ConfirmLoad(Module, File(), Captions, nullptr, doNotShowAgain);
+    Shown = answerer.Shown;
     DoNotShowAgain = doNotShowAgain;
     return load;
   }
-
-  struct ShownDialog {
-    QString Summary;
-    QList<QStringList> Rows;
-    bool TableVisible;
-  };
 
   RecordingUserInterface Ui;
   QTemporaryDir Dir;
@@ -161,3 +176,66 @@ TEST_F(CompareDialog, GarbageFileIsReportedAndNothingIsWritten) {
 }
 
 } // namespace
+
+// F3 in the main window: the comparison comes between the file dialog and
+// the load, and "Do not show again" sticks.
+class LoadCommand : public WindowsFixture {
+protected:
+  std::unique_ptr<TFormMain> Open(bool compare) {
+    TFormMainOptions options;
+    options.ShowSplash = false;
+    options.CompareBeforeLoad = compare;
+    auto window = std::make_unique<TFormMain>(m_module, options);
+    window->show();
+    window->findChild<QAction *>(QStringLiteral("ActionConnect"))->trigger();
+    window->ChooseFile = [this](TFormMain::FileDialog, const QString &, const QString &) { return File(); };
+    return window;
+  }
+  QString File() const { return m_folder.filePath(QStringLiteral("car.kfg")); }
+  std::optional<ShownDialog> PressF3(TFormMain &window, Qt::Key answer, bool tickDoNotShow = false) {
+    DialogAnswer answerer(answer, tickDoNotShow);
+    window.findChild<QAction *>(QStringLiteral("ActionCaricaFile"))->trigger();
+    return answerer.Shown;
+  }
+  int CutOffByte() {
+    std::int32_t value = -1;
+    m_module.NoxConnection->ProtocolObject()->ReadAtAddress(0, 204, &value);
+    return value;
+  }
+
+  TSerialDataModule m_module;
+  QTemporaryDir m_folder;
+};
+
+TEST_F(LoadCommand, EscKeepsTheUnitEnterLoadsAndDoNotShowAgainSticks) {
+  {
+    auto window = Open(true);
+    ASSERT_TRUE(m_module.SaveConfiguration(File()));
+    ASSERT_TRUE(m_module.GiriCutOff->SetValue(2500));
+    const int changed = CutOffByte();
+
+    const auto escaped = PressF3(*window, Qt::Key_Escape);
+    ASSERT_TRUE(escaped);
+    EXPECT_EQ(escaped->Rows.size(), 1);
+    EXPECT_EQ(CutOffByte(), changed);
+    EXPECT_FALSE(m_ui.Events.contains(QStringLiteral("BeginWait(96,94)")));
+
+    ASSERT_TRUE(PressF3(*window, Qt::Key_Return, true));
+    EXPECT_TRUE(m_ui.Events.contains(QStringLiteral("BeginWait(96,94)")));
+    EXPECT_EQ(m_module.GiriCutOff->GetValue(), 1500);
+    EXPECT_NE(CutOffByte(), changed);
+  }
+  // The next start remembers the tick: F3 loads at once.
+  auto window = Open(true);
+  ASSERT_TRUE(m_module.GiriCutOff->SetValue(2500));
+  EXPECT_FALSE(PressF3(*window, Qt::Key_Escape));
+  EXPECT_EQ(m_module.GiriCutOff->GetValue(), 1500);
+}
+
+TEST_F(LoadCommand, NoCompareOptionLoadsWithoutAsking) {
+  auto window = Open(false);
+  ASSERT_TRUE(m_module.SaveConfiguration(File()));
+  ASSERT_TRUE(m_module.GiriCutOff->SetValue(2500));
+  EXPECT_FALSE(PressF3(*window, Qt::Key_Escape));
+  EXPECT_EQ(m_module.GiriCutOff->GetValue(), 1500);
+}

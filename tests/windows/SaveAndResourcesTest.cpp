@@ -59,6 +59,7 @@ protected:
     WindowsFixture::SetUp();
     TFormMainOptions options;
     options.ShowSplash = false;
+    options.CompareBeforeLoad = false; // its own tests answer the comparison
     m_window = std::make_unique<TFormMain>(m_module, options);
     m_window->show();
     m_window->findChild<QAction *>(QStringLiteral("ActionConnect"))->trigger();
