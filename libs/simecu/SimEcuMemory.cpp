@@ -134,7 +134,8 @@ bool SimEcuMemory::saveFile(const std::string &path, std::string &error) const {
   {
     std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char *>(m_bytes.data()), static_cast<std::streamsize>(m_bytes.size()));
-    file.flush();
+    // Closing flushes the buffer: a full disk shows up here at the latest.
+    file.close();
     if (!file) {
       error = "cannot write '" + temporary + "'";
       std::error_code ignored;

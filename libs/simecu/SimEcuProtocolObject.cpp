@@ -173,14 +173,21 @@ bool SimEcuProtocolObject::WriteAtAddress(std::uint32_t dataCode, std::int32_t a
     return fail(StatusNoAnswer);
   if (value < 0 || value > 255)
     return fail(StatusBadArgument);
+  const SimEcuMemory previous = m_memory;
   m_memory.set(address, static_cast<std::uint8_t>(value));
-  if (address == SimEcuMemory::CheckupAddress && value != SimEcuMemory::CheckupIntact) {
-    // A broken check byte makes the unit erase its EEPROM: back to the factory
-    // image, and the default position has to be learnt again.
+  const bool erase = address == SimEcuMemory::CheckupAddress && value != SimEcuMemory::CheckupIntact;
+  // A broken check byte makes the unit erase its EEPROM: back to the factory
+  // image, and the default position has to be learnt again.
+  if (erase)
     m_memory.restoreFactory();
-    m_learningSince = Clock::now();
+  // A unit whose memory file cannot be written has not stored the value: it
+  // keeps what it had and the write fails, as an EEPROM write would.
+  if (!persist()) {
+    m_memory = previous;
+    return fail(StatusNoAnswer);
   }
-  persist();
+  if (erase)
+    m_learningSince = Clock::now();
   m_lastStatus = StatusOk;
   return true;
 }
@@ -249,13 +256,15 @@ void SimEcuProtocolObject::post(std::intptr_t connected) const {
     m_notifyHandle.post(m_notifyHandle.context, MSG_CONNECTION_STATE, 0, connected);
 }
 
-void SimEcuProtocolObject::persist() {
+bool SimEcuProtocolObject::persist() {
   if (!m_config.persist || m_config.memoryImage.empty())
-    return;
+    return true;
   // The user's state folder may not exist yet on a fresh account.
   std::error_code ignored;
   std::filesystem::create_directories(std::filesystem::path(m_config.memoryImage).parent_path(), ignored);
   std::string error;
-  if (!m_memory.saveFile(m_config.memoryImage, error))
-    m_diagnostics << "simulated unit: " << error << ", the change stays in memory only\n";
+  if (m_memory.saveFile(m_config.memoryImage, error))
+    return true;
+  m_diagnostics << "simulated unit: " << error << ", the write is refused\n";
+  return false;
 }

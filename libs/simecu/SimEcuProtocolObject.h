@@ -66,7 +66,8 @@ private:
   bool addressDefined(std::int32_t address) const;
   std::uint8_t statusFlags() const;
   void post(std::intptr_t connected) const;
-  void persist();
+  // Saves the memory file when configured; false when that failed.
+  bool persist();
 
   SimEcuConfig m_config;
   std::ostream &m_diagnostics;

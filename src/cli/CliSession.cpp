@@ -12,9 +12,15 @@ CliSession::CliSession(TSerialDataModule &module, QTextStream &out) : m_module(m
       // A quantity this unit does not have is no failure (the command value).
       if (!writing && code == STATUS_NOT_DEFINED)
         return;
-      m_itemErrors << QStringLiteral("%1 (%2 failed, status %3)")
-                          .arg(sender->objectName(), writing ? QStringLiteral("write") : QStringLiteral("read"))
-                          .arg(code);
+      if (code == TNoxSerialData::ERROR_VALUE_REFUSED)
+        m_itemErrors << QStringLiteral("%1 (write refused: not a value of this item)").arg(sender->objectName());
+      else if (code == TNoxSerialData::ERROR_SHARED_BYTE_UNREAD)
+        m_itemErrors << QStringLiteral("%1 (write refused: the byte it shares could not be read)")
+                            .arg(sender->objectName());
+      else
+        m_itemErrors << QStringLiteral("%1 (%2 failed, status %3)")
+                            .arg(sender->objectName(), writing ? QStringLiteral("write") : QStringLiteral("read"))
+                            .arg(code);
     };
   }
 }
@@ -26,18 +32,19 @@ int CliSession::Connect() {
   const QString title = QStringLiteral("Connect");
   switch (result) {
   case ConnectSequence::NO_ANSWER:
-    UserInterface::Current().ShowMessage(m_module.Text(17) + QLatin1Char('\n') + m_module.Text(18) +
+    UserInterface::Current().ShowMessage(m_module.TranslatedText(17) + QLatin1Char('\n') + m_module.TranslatedText(18) +
                                              QStringLiteral("\n(ERR.CODE: C01)"),
                                          title, MessageIcon::Error);
     return EXIT_NO_ANSWER;
   case ConnectSequence::UNSUPPORTED_UNIT:
-    UserInterface::Current().ShowMessage(m_module.Text(106), title, MessageIcon::Error);
+    UserInterface::Current().ShowMessage(m_module.TranslatedText(106), title, MessageIcon::Error);
     return EXIT_UNSUPPORTED_UNIT;
   default:
     break;
   }
-  const TNoxConnection *connection = m_module.NoxConnection;
-  if (!connection->Loaded() || !connection->ProtocolObject()->IsConnected()) {
+  // A refused connect unloads the library; a line lost during the read-all
+  // leaves it loaded and is reported as lost.
+  if (!m_module.NoxConnection->Loaded()) {
     UserInterface::Current().ShowMessage(QStringLiteral("the unit refused the connection"), title,
                                          MessageIcon::Error);
     return EXIT_CONNECTION;

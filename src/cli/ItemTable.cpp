@@ -21,7 +21,21 @@ bool ItemTable::ParseFormat(const QString &text, Format &format) {
   return true;
 }
 
-QString ItemTable::Number(double value) { return NumberConversion::FormatG(value); }
+QString ItemTable::Number(double value) {
+  // "%g" would show both failure values as -1e+07: print them whole.
+  if (NumberConversion::IsFailureValue(value))
+    return QString::number(static_cast<qint64>(value));
+  return NumberConversion::FormatG(value == 0 ? 0.0 : value); // never "-0"
+}
+
+QString ItemTable::TableCell(const QString &cell) {
+  // In the table a failure reads as what went wrong.
+  if (cell == QString::number(CONVERSION_NOT_IN_TABLE))
+    return QStringLiteral("not-in-table");
+  if (cell == QString::number(CONVERSION_ZERO_DENOMINATOR))
+    return QStringLiteral("division-by-zero");
+  return cell;
+}
 
 QStringList ItemTable::ItemColumns() {
   return {QStringLiteral("name"),  QStringLiteral("location"), QStringLiteral("mask"),
@@ -65,7 +79,14 @@ void ItemTable::PrintTable(QTextStream &out) const {
   QList<qsizetype> widths;
   for (const QString &column : m_columns)
     widths << column.size();
-  for (const QStringList &row : m_rows)
+  QList<QStringList> rows;
+  for (const QStringList &row : m_rows) {
+    QStringList cells;
+    for (const QString &cell : row)
+      cells << TableCell(cell);
+    rows << cells;
+  }
+  for (const QStringList &row : rows)
     for (qsizetype c = 0; c < row.size() && c < widths.size(); ++c)
       widths[c] = std::max(widths[c], row[c].size());
   auto printRow = [&](const QStringList &cells) {
@@ -75,7 +96,7 @@ void ItemTable::PrintTable(QTextStream &out) const {
     out << line.trimmed() << '\n';
   };
   printRow(m_columns);
-  for (const QStringList &row : m_rows)
+  for (const QStringList &row : rows)
     printRow(row);
 }
 

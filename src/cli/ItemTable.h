@@ -21,8 +21,11 @@ public:
   // The columns of the configuration listing and one item's row in them.
   static QStringList ItemColumns();
   static QStringList ItemRow(TNoxSerialData &item);
-  // A user value as the tool prints it: "%g", "." as separator.
+  // A user value as the tool prints it: "%g", "." as separator; the two
+  // conversion failure values in full.
   static QString Number(double value);
+  // A cell as the aligned table shows it: a failure value as a word.
+  static QString TableCell(const QString &cell);
 
 private:
   void PrintTable(QTextStream &out) const;

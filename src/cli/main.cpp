@@ -159,8 +159,10 @@ int Run(const QStringList &arguments) {
   TerminalUserInterface ui;
   TSerialDataModule module;
   module.NoxConnection->SetDllName(library);
-  module.Translator->LoadLanguageLibrary();
+  if (!module.LoadLanguageLibrary())
+    std::fprintf(stderr, "ecuctl: the language library is missing; messages will be empty\n");
   module.Translator->SetLanguage(languageIndex);
+  module.ApplyProcessTexts();
   QTextStream out(stdout);
   CliSession session(module, out);
   UnitCommands unit(session);

@@ -38,7 +38,9 @@ double RoundToPrecision(double r, double precision) {
   const double q = r / precision;
   const double up = std::ceil(q) * precision;
   const double down = std::floor(q) * precision;
-  return (r - down) >= (up - r) ? up : down;
+  const double result = (r - down) >= (up - r) ? up : down;
+  // Small negative values round to -0; shown and saved as "0".
+  return result == 0 ? 0.0 : result;
 }
 
 bool TryParseFloat(const QString &text, double &value) {
@@ -61,14 +63,9 @@ bool TryParseFloat(const QString &text, double &value) {
   return true;
 }
 
-bool TryParseInteger(const QString &text, int &value) {
-  bool ok = false;
-  const int parsed = text.trimmed().toInt(&ok, 10);
-  if (ok)
-    value = parsed;
-  return ok;
+QString FormatG(double value, int significantDigits) {
+  const QByteArray format = "%." + QByteArray::number(significantDigits) + 'g';
+  return QString::asprintf(format.constData(), value);
 }
-
-QString FormatG(double value) { return QString::asprintf("%g", value); }
 
 } // namespace NumberConversion

@@ -28,10 +28,7 @@ double RoundToPrecision(double r, double precision);
 // any locale (files travel between fitters with different locales).
 bool TryParseFloat(const QString &text, double &value);
 
-// A whole decimal number, blanks around it allowed.
-bool TryParseInteger(const QString &text, int &value);
-
-// C "%g" (six significant digits) with "." whatever the locale.
-QString FormatG(double value);
+// C "%g" (six significant digits unless told) with "." whatever the locale.
+QString FormatG(double value, int significantDigits = 6);
 
 } // namespace NumberConversion

@@ -109,8 +109,7 @@ bool TNoxNumber::SendRawValue(std::int32_t value) {
   // refuse it before anything changes, and let the controls show the stored
   // value again.
   if (NumberConversion::IsFailureValue(value) || !FitsWidth(value)) {
-    RaiseError(ERROR_VALUE_REFUSED, true);
-    NotifyObservers(MSG_DATA_CHANGED, reinterpret_cast<std::uintptr_t>(this), 0);
+    RefuseWrite(ERROR_VALUE_REFUSED);
     return false;
   }
   SetDataValid(false);
@@ -160,29 +159,37 @@ bool TNoxNumber::SetValue(double value) {
   const double previous = GetValue();
   if (!DoBeforeSetData(value, previous, -1, -1))
     return false;
-  return SendRawValue(ConvertToEcu(value));
+  std::int32_t raw = 0;
+  if (const int refusal = ConvertForWrite(value, raw)) {
+    RefuseWrite(refusal);
+    return false;
+  }
+  return SendRawValue(raw);
 }
 
 bool TNoxNumber::SetIntValue(std::int32_t value) { return SetValue(static_cast<double>(value)); }
 
-bool TNoxNumber::WriteMerged(std::int32_t raw, bool checkReadOnly) {
-  if (checkReadOnly && ReadOnly())
-    return false;
+bool TNoxNumber::WriteMerged(std::int32_t raw, bool ownBitsOnly) {
   double ignored = 0.0;
   if (!DoBeforeSetData(ignored, 0.0, -1, -1))
     return false;
+  // A caller's value must not reach into the bits of the items that share
+  // the byte; a rewrite carries the whole cached byte.
+  if (ownBitsOnly && OutsideMask(raw)) {
+    RefuseWrite(ERROR_VALUE_REFUSED);
+    return false;
+  }
   if (DataMask() != FullMask()) {
-    SetNotifyEnabled(false);
-    const bool ok = Reload();
-    SetNotifyEnabled(true);
-    if (!ok)
+    if (!ReloadForMerge()) {
+      RefuseWrite(ERROR_SHARED_BYTE_UNREAD);
       return false;
+    }
     raw = (m_rawValue & ~DataMask()) | (raw & DataMask());
   }
   return SendRawValue(raw);
 }
 
-bool TNoxNumber::WriteRawValue(std::int32_t raw) { return WriteMerged(raw, true); }
+bool TNoxNumber::WriteRawValue(std::int32_t raw) { return !ReadOnly() && WriteMerged(raw, true); }
 
 // The raw value is taken before the merge's reload replaces it.
 bool TNoxNumber::RewriteData() { return WriteMerged(m_rawValue, false); }
@@ -193,13 +200,21 @@ void TNoxNumber::SetRawValue(std::int32_t value) {
 }
 
 bool TNoxNumber::LoadDefault(bool write) {
-  m_rawValue = ConvertToEcu(m_defaultValue);
-  bool ok = true;
-  if (write)
-    ok = SendRawValue(m_rawValue);
-  if (ok)
-    NotifyObservers(MSG_DATA_CHANGED, reinterpret_cast<std::uintptr_t>(this), 0);
-  return ok;
+  if (write) {
+    // Refused before anything is cached: the item never shows a value the
+    // unit does not hold.
+    std::int32_t raw = 0;
+    if (const int refusal = ConvertForWrite(m_defaultValue, raw)) {
+      RefuseWrite(refusal);
+      return false;
+    }
+    if (!SendRawValue(raw))
+      return false;
+  } else {
+    m_rawValue = ConvertToEcu(m_defaultValue);
+  }
+  NotifyObservers(MSG_DATA_CHANGED, reinterpret_cast<std::uintptr_t>(this), 0);
+  return true;
 }
 
 void TNoxNumber::ClearValue() {
@@ -244,7 +259,7 @@ bool TNoxNumber::SaveToIni(IniStore &ini) {
   if (entry != FileEntry::Present)
     return entry == FileEntry::None;
   if (StoreUserValue())
-    ini.WriteString(FileSection(), FileKey(), NumberConversion::FormatG(ConvertToUser(m_rawValue)));
+    ini.WriteString(FileSection(), FileKey(), FileValueText(m_rawValue));
   else
     ini.WriteInteger(FileSection(), FileKey(), m_rawValue);
   return true;
@@ -264,7 +279,14 @@ bool TNoxNumber::LoadFromIni(IniStore &ini) {
     if (!NumberConversion::TryParseFloat(ini.ReadString(FileSection(), key, QString()), value))
       return false;
     if (OldReadFileMode()) {
-      m_rawValue = ConvertToEcu(value);
+      // Only cached, but refused like a write: the cache must hold a value
+      // the unit could hold.
+      std::int32_t raw = 0;
+      if (const int refusal = ConvertForWrite(value, raw)) {
+        RefuseWrite(refusal);
+        return false;
+      }
+      m_rawValue = raw;
       notify();
       return true;
     }
@@ -280,6 +302,10 @@ bool TNoxNumber::LoadFromIni(IniStore &ini) {
   if (first != second)
     return false;
   if (OldReadFileMode()) {
+    if (OutsideMask(first) || !FitsWidth(first)) {
+      RefuseWrite(ERROR_VALUE_REFUSED);
+      return false;
+    }
     m_rawValue = first;
     notify();
     return true;

@@ -50,7 +50,7 @@ public:
 private:
   bool CallRead();
   bool CallWrite(std::int32_t value);
-  bool WriteMerged(std::int32_t raw, bool checkReadOnly);
+  bool WriteMerged(std::int32_t raw, bool ownBitsOnly);
   // Both file names empty: the item has no entry; exactly one: a broken one.
   enum class FileEntry { None, Broken, Present };
   FileEntry Entry() const;

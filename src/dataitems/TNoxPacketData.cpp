@@ -55,6 +55,11 @@ void TNoxPacketData::SetActive(bool value) {
     m_refresher->DisableItem(this, DataCode(), -1);
 }
 
+void TNoxPacketData::SetOffset(int value) {
+  if (value >= 0 && value < PACKET_CAPACITY)
+    m_offset = value;
+}
+
 void TNoxPacketData::SetTimeInterval(int value) {
   if (value < 20)
     return;
@@ -108,7 +113,7 @@ void TNoxPacketData::ReceiveData(const std::uint8_t *buffer) {
   std::memcpy(&received, buffer, sizeof received);
   // Never take a value from bytes the unit did not send, nor from outside the
   // packet area of the buffer.
-  const int end = m_offset + DataLength();
+  const qint64 end = qint64{m_offset} + DataLength();
   if (m_offset < 0 || end > received || end > PACKET_CAPACITY)
     return;
   DoBeforeGetData();

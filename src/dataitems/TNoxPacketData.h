@@ -17,7 +17,8 @@ public:
   bool Active() const { return m_active; }
   void SetActive(bool value);
   int Offset() const { return m_offset; }
-  void SetOffset(int value) { m_offset = value; }
+  // Offsets outside the packet area are refused (ignored).
+  void SetOffset(int value);
   // Values below 20 ms are refused.
   int TimeInterval() const { return m_timeInterval; }
   void SetTimeInterval(int value);

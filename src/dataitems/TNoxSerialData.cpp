@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <bit>
+#include <cmath>
 #include <mutex>
 
 TNoxSerialData::TNoxSerialData(QObject *owner) : QObject(owner) {}
@@ -66,7 +67,8 @@ void TNoxSerialData::SetDataCodeBit(std::uint32_t bit, bool on) {
 }
 
 void TNoxSerialData::SetPrecision(double value) {
-  if (value >= 0)
+  // An infinite step rounds every value to NaN.
+  if (value >= 0 && std::isfinite(value))
     m_precision = value;
 }
 
@@ -115,7 +117,9 @@ void TNoxSerialData::SetExtCoeff(int which, TNoxSerialData *item) {
   if (which < 0 || which >= 4)
     return;
   auto *number = qobject_cast<TNoxNumber *>(item);
-  if (item && (!number || item == this))
+  // Notification and coefficient reads follow the references: a cycle would
+  // recurse without end.
+  if (item && (!number || number->UsesAsCoefficient(this)))
     return;
   auto &slot = m_extCoeffs[static_cast<std::size_t>(which)];
   if (slot)
@@ -123,6 +127,15 @@ void TNoxSerialData::SetExtCoeff(int which, TNoxSerialData *item) {
   slot = number;
   if (number)
     number->AddObserver(this);
+}
+
+bool TNoxSerialData::UsesAsCoefficient(const TNoxSerialData *item) const {
+  if (item == this)
+    return true;
+  for (const auto &ext : m_extCoeffs)
+    if (ext && ext->UsesAsCoefficient(item))
+      return true;
+  return false;
 }
 
 void TNoxSerialData::SetConnectionField(TNoxConnection *connection) { m_connection = connection; }
@@ -176,6 +189,45 @@ double TNoxSerialData::Interpolate(const std::vector<double> &search, const std:
 }
 
 double TNoxSerialData::ConvertToUser(std::int32_t raw) {
+  const double r = ConvertToUserUnrounded(raw);
+  // Failure values are returned unrounded.
+  if (NumberConversion::IsFailureValue(r))
+    return r;
+  return NumberConversion::RoundToPrecision(r, m_precision);
+}
+
+QString TNoxSerialData::FileValueText(std::int32_t raw) {
+  const QString shown = NumberConversion::FormatG(ConvertToUser(raw));
+  if (ReadsBackAs(shown, raw))
+    return shown;
+  // The rounded value would come back as another byte (1538.46 RPM shown as
+  // 1500): write the exact value with as few digits as bring the byte back.
+  const double exact = ConvertToUserUnrounded(raw);
+  for (int digits = 6; digits <= 17; ++digits) {
+    const QString text = NumberConversion::FormatG(exact, digits);
+    if (ReadsBackAs(text, raw))
+      return text;
+  }
+  return shown; // no user value means this byte (a conversion failure)
+}
+
+bool TNoxSerialData::ReadsBackAs(const QString &text, std::int32_t raw) {
+  double user = 0;
+  if (!NumberConversion::TryParseFloat(text, user))
+    return false;
+  // A file is loaded with the limits off.
+  const bool limitsOff = m_disableLimits;
+  m_disableLimits = true;
+  const std::int32_t back = ConvertUnmerged(user);
+  m_disableLimits = limitsOff;
+  if (NumberConversion::IsFailureValue(back))
+    return false;
+  if (m_dataMask == FullMask())
+    return back == raw;
+  return !OutsideMask(back) && (back & m_dataMask) == (raw & m_dataMask);
+}
+
+double TNoxSerialData::ConvertToUserUnrounded(std::int32_t raw) {
   double a = 0, b = 0, c = 0, d = 0;
   if (m_transformation == ttFormula || m_transformation == ttNonLinearTabled)
     GetCoefficients(a, b, c, d);
@@ -224,10 +276,33 @@ double TNoxSerialData::ConvertToUser(std::int32_t raw) {
     r = DoConvertToUser(x);
     break;
   }
-  return NumberConversion::RoundToPrecision(r, m_precision);
+  return r;
 }
 
 std::int32_t TNoxSerialData::ConvertToEcu(double user) {
+  const std::int32_t r = ConvertUnmerged(user);
+  // Failure values are reported as they stand.
+  if (NumberConversion::IsFailureValue(r))
+    return r;
+  return MergeWithCurrent(r);
+}
+
+int TNoxSerialData::ConvertForWrite(double user, std::int32_t &raw) {
+  const std::int32_t r = ConvertUnmerged(user);
+  if (NumberConversion::IsFailureValue(r) || OutsideMask(r) || !FitsWidth(r))
+    return ERROR_VALUE_REFUSED;
+  if (m_dataMask == FullMask()) {
+    raw = r;
+    return 0;
+  }
+  // Without the other items' bits a merge would clear them on the unit.
+  if (!ReloadForMerge())
+    return ERROR_SHARED_BYTE_UNREAD;
+  raw = (m_rawValue & ~m_dataMask) | (r & m_dataMask);
+  return 0;
+}
+
+std::int32_t TNoxSerialData::ConvertUnmerged(double user) {
   double a = 0, b = 0, c = 0, d = 0;
   if (m_transformation == ttFormula || m_transformation == ttNonLinearTabled)
     GetCoefficients(a, b, c, d);
@@ -278,24 +353,28 @@ std::int32_t TNoxSerialData::ConvertToEcu(double user) {
   }
   case ttCustom:
     r = DoConvertToEcu(user);
-    // A handler's failure value is reported as it stands, like the others.
-    if (NumberConversion::IsFailureValue(r))
-      return r;
     break;
   }
-  return MergeWithCurrent(r);
+  return r;
 }
 
 std::int32_t TNoxSerialData::MergeWithCurrent(std::int32_t raw) {
   if (m_dataMask == FullMask())
     return raw;
   // The other bits of the byte belong to other items: fetch them fresh.
+  if (ReloadForMerge())
+    return (m_rawValue & ~m_dataMask) | (raw & m_dataMask);
+  return raw & m_dataMask;
+}
+
+bool TNoxSerialData::ReloadForMerge() {
+  const std::int32_t kept = m_rawValue;
   m_notifyEnabled = false;
   const bool ok = Reload();
   m_notifyEnabled = true;
-  if (ok)
-    return (m_rawValue & ~m_dataMask) | (raw & m_dataMask);
-  return raw & m_dataMask;
+  if (!ok)
+    m_rawValue = kept;
+  return ok;
 }
 
 std::int32_t TNoxSerialData::DecodeRaw(const std::uint8_t *bytes) const {
@@ -347,6 +426,11 @@ void TNoxSerialData::DoError(bool Writing) {
 void TNoxSerialData::RaiseError(int errorCode, bool writing) {
   if (OnError)
     OnError(this, errorCode, writing);
+}
+
+void TNoxSerialData::RefuseWrite(int errorCode) {
+  RaiseError(errorCode, true);
+  NotifyObservers(MSG_DATA_CHANGED, reinterpret_cast<std::uintptr_t>(this), 0);
 }
 
 void TNoxSerialData::DoGetData() {

@@ -31,9 +31,13 @@ public:
   using NotifyEvent = std::function<void(TNoxSerialData *Sender)>;
   using ErrorEvent = std::function<void(TNoxSerialData *Sender, int ErrorCode, bool Writing)>;
 
-  // OnError code of a write the item refused itself, because the value is no
-  // ECU value (a conversion failure) or does not fit the item's width.
+  // OnError codes of writes the item refuses itself, nothing sent: the value
+  // is no ECU value (a conversion failure), does not fit the item's width or
+  // has bits outside a partial mask...
   static constexpr int ERROR_VALUE_REFUSED = -100;
+  // ...or the byte it shares with other items could not be read, so their
+  // bits are unknown and would be overwritten.
+  static constexpr int ERROR_SHARED_BYTE_UNREAD = -101;
 
   explicit TNoxSerialData(QObject *owner = nullptr);
   ~TNoxSerialData() override;
@@ -88,7 +92,11 @@ public:
   TBaseTransformation *TransformationAt(int which) const; // 0..3 = A..D
   void SetTransformationAt(int which, TBaseTransformation *transformation);
   TNoxNumber *ExtCoeff(int which) const; // 0..3 = A..D
+  // Refused (ignored) when item is no parameter, or when it already depends
+  // on this item, directly or through other coefficients.
   void SetExtCoeff(int which, TNoxSerialData *item);
+  // Whether item is this one or one of its coefficients, at any depth.
+  bool UsesAsCoefficient(const TNoxSerialData *item) const;
 
   // ---- Flags and file location
   int DataGroup() const { return m_dataGroup; }
@@ -124,7 +132,17 @@ public:
 
   // ---- Conversions
   double ConvertToUser(std::int32_t raw);
+  // The text a configuration file holds for a raw value: the value as shown
+  // when it reads back as the same raw value, otherwise the exact value with
+  // as many significant digits as that needs; "%g" form with ".".
+  QString FileValueText(std::int32_t raw);
   std::int32_t ConvertToEcu(double user);
+  // The raw value a write of a user value sends: converted, checked and
+  // merged into a fresh read of a shared byte. 0 when it may be sent,
+  // otherwise the refusal code (raw is then untouched).
+  int ConvertForWrite(double user, std::int32_t &raw);
+  // Whether a raw value carries bits that belong to other items of its byte.
+  bool OutsideMask(std::int32_t raw) const { return m_dataMask != FullMask() && (raw & ~m_dataMask) != 0; }
   void GetCoefficients(double &a, double &b, double &c, double &d);
 
   // ---- Values
@@ -169,6 +187,12 @@ public:
 protected:
   // Reports an error with a code of the item's own, not the protocol's.
   void RaiseError(int errorCode, bool writing);
+  // A write refused before anything was sent: OnError, and the controls
+  // show the stored value again.
+  void RefuseWrite(int errorCode);
+  // Reads the current raw value for a merge without telling the observers;
+  // a failed read leaves the cached value as it was.
+  bool ReloadForMerge();
   void SetConnectionField(TNoxConnection *connection);
   void SetDataValid(bool value) { m_dataValid = value; }
   void SetDataKind(int value) { m_dataKind = value; }
@@ -186,6 +210,12 @@ protected:
 
 private:
   double Interpolate(const std::vector<double> &search, const std::vector<double> &result, double value) const;
+  // The conversion proper without rounding to Precision.
+  double ConvertToUserUnrounded(std::int32_t raw);
+  // Whether a file's text converts back (limits off) to raw's own bits.
+  bool ReadsBackAs(const QString &text, std::int32_t raw);
+  // The conversion proper: limits, then the mode; no merge.
+  std::int32_t ConvertUnmerged(double user);
   std::int32_t MergeWithCurrent(std::int32_t raw);
 
   int m_colIndex = -1;

@@ -34,7 +34,11 @@ void ConfigurationComparison::CompareBlock(TSerialDataModule &module, QByteArray
       ++m_keysFound;
       double value = 0;
       const QString raw = ini.ReadString(number->FileSection(), key, QString());
-      fileText = NumberConversion::TryParseFloat(raw, value) ? NumberConversion::FormatG(value) : raw;
+      // Files carry exact values where the rounded one would not load back
+      // as the same byte (1538.46 RPM, shown as 1500): compare what is shown.
+      fileText = NumberConversion::TryParseFloat(raw, value)
+                     ? NumberConversion::FormatG(NumberConversion::RoundToPrecision(value, number->Precision()))
+                     : raw;
     }
     if (fileText != unitText)
       m_differences.append({number, key, unitText, fileText});

@@ -1,12 +1,12 @@
 #include "ecuconfig/ConfigurationEnvelope.h"
 
 #include "ecuconfig/Rc4Cipher.h"
+#include "platform/SafeFileWriter.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <QtEndian>
 
 const QByteArray &ConfigurationEnvelope::Signature() {
@@ -56,14 +56,7 @@ bool ConfigurationEnvelope::Open(const QByteArray &file, QByteArray &plain) {
 }
 
 bool ConfigurationEnvelope::WriteFile(const QString &fileName, const QByteArray &bytes) {
-  QSaveFile target(fileName);
-  if (!target.open(QIODevice::WriteOnly))
-    return false;
-  if (target.write(bytes) != bytes.size()) {
-    target.cancelWriting();
-    return false;
-  }
-  return target.commit();
+  return SafeFileWriter::Write(fileName, bytes);
 }
 
 bool ConfigurationEnvelope::EncryptFile(const QString &plainFileName, const QString &targetFileName) {

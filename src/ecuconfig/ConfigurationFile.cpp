@@ -1,5 +1,6 @@
 #include "ecuconfig/ConfigurationFile.h"
 
+#include "dataitems/NumberConversion.h"
 #include "dataitems/TNoxNumber.h"
 #include "ecuconfig/ConfigurationEnvelope.h"
 #include "ecuconfig/ItemBulkOperations.h"
@@ -19,6 +20,8 @@ constexpr int TEXT_SAVE_CAPTION = 97;
 constexpr int TEXT_CANNOT_REPLACE = 98;
 constexpr int TEXT_FILE_ERROR_TITLE = 99;
 constexpr int TEXT_CIPHER_FAILED = 100;
+// Any other value in the check byte makes the unit erase its EEPROM.
+constexpr std::int32_t CHECK_VALUE = 172;
 
 // Shows the wait window and the busy cursor for the lifetime of a scope, so
 // that every path out of an operation removes them.
@@ -102,12 +105,23 @@ void ConfigurationFile::LoadPass(TMemIniData &ini, int group, QStringList &faile
       continue;
     const bool limitsOff = item->DisableLimits();
     item->SetDisableLimits(true);
-    const bool loaded = item->LoadFromIni(ini);
+    const bool loaded = item == m_module.CHECKUP ? LoadCheckByte(ini) : item->LoadFromIni(ini);
     item->SetDisableLimits(limitsOff);
     // Older files lack the lean-test steps; the unit's value then stands.
     if (!loaded && item != m_module.NPassiTestMagroPower)
       failed.append(item->FileKeyName());
   }
+}
+
+bool ConfigurationFile::LoadCheckByte(TMemIniData &ini) {
+  // A file must never erase the unit halfway through a load: only the check
+  // value itself is written.
+  TNoxNumber *check = m_module.CHECKUP;
+  double value = 0;
+  if (!NumberConversion::TryParseFloat(ini.ReadString(check->FileSection(), check->FileKey(), QString()), value) ||
+      check->ConvertToEcu(value) != CHECK_VALUE)
+    return false;
+  return check->LoadFromIni(ini);
 }
 
 bool ConfigurationFile::Load(const QString &fileName) {

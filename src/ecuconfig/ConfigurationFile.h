@@ -26,6 +26,7 @@ public:
 
 private:
   void LoadPass(class TMemIniData &ini, int group, QStringList &failed);
+  bool LoadCheckByte(class TMemIniData &ini);
 
   TSerialDataModule &m_module;
 };

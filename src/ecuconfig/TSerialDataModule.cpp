@@ -6,6 +6,7 @@
 #include "dataitems/TNoxNumber.h"
 #include "dataitems/TNoxPacketData.h"
 #include "ecuconfig/ParameterCatalogue.h"
+#include "platform/DynamicLibrary.h"
 #include "translator/TTranslator.h"
 
 #include <utility>
@@ -205,6 +206,16 @@ QString TSerialDataModule::TranslatedText(int textId) const {
   return slot < 0 ? QString() : m_translatedTexts[static_cast<std::size_t>(slot)];
 }
 
+bool TSerialDataModule::LoadLanguageLibrary() {
+  Translator->SetDllName(DynamicLibrary::ExecutableFolder() + QStringLiteral("/Languages.dll"));
+  return Translator->LoadLanguageLibrary();
+}
+
+void TSerialDataModule::ApplyProcessTexts() {
+  for (int id : TranslatedTextIds())
+    SetTranslatedText(id, Text(id));
+}
+
 QString TSerialDataModule::Text(int textId) const {
   return Translator->GetText(textId);
 }
@@ -214,9 +225,10 @@ WaitRequest TSerialDataModule::WaitRequestFor(int captionTextId, int labelTextId
   WaitRequest request;
   request.CaptionTextId = captionTextId;
   request.LabelTextId = labelTextId;
-  request.Caption = Text(captionTextId);
-  request.Label = Text(labelTextId);
-  request.CompletedText = Text(completedTextId);
+  const auto text = [this](int id) { return TranslatedTextIds().contains(id) ? TranslatedText(id) : Text(id); };
+  request.Caption = text(captionTextId);
+  request.Label = text(labelTextId);
+  request.CompletedText = text(completedTextId);
   return request;
 }
 

@@ -46,10 +46,19 @@ public:
   QString TranslatedText(int textId) const;
   static const QList<int> &TranslatedTextIds();
 
+  // Loads the language library "Languages.dll" beside the executable into
+  // the translator, as both programs do at start-up. False when it could not
+  // be loaded (every text is then empty).
+  bool LoadLanguageLibrary();
+  // Fills the process-wide texts above from the translator's current
+  // language. Run after the language is chosen and after every switch: the
+  // desktop program's text application and ecuctl's start-up both call it.
+  void ApplyProcessTexts();
+
   // The current language's text of an id, straight from the translator.
   QString Text(int textId) const;
   // A wait window's texts: caption and label by id, and text 21, the word
-  // after the percentage.
+  // after the percentage; the process-wide ones where the id is one.
   WaitRequest WaitRequestFor(int captionTextId, int labelTextId) const;
   // "The main window's handle" given to the protocol library: connection-state
   // messages arrive through this relay on the GUI thread, where the main

@@ -1,7 +1,12 @@
 #include "storage/TNoxRegistryData.h"
-#include "dataitems/NumberConversion.h"
+#include "platform/IntegerText.h"
+#include "platform/SafeFileWriter.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+#include <cstdio>
 #include <QSettings>
 #include <QStringView>
 
@@ -56,7 +61,7 @@ bool ReadStoredInteger(const QVariant &stored, int &value) {
   }
   case QMetaType::QString:
   case QMetaType::QByteArray:
-    return NumberConversion::TryParseInteger(stored.toString(), value);
+    return IntegerText::TryParse(stored.toString(), value);
   default:
     return false;
   }
@@ -93,7 +98,7 @@ void TNoxRegistryData::SetIntegerDataList(const QStringList &list) {
   m_integerData = CleanList(list);
   for (QString &line : m_integerData) {
     int value = 0;
-    if (!NumberConversion::TryParseInteger(ValueOf(line), value))
+    if (!IntegerText::TryParse(ValueOf(line), value))
       line = NameOf(line) + QLatin1String("=0");
   }
 }
@@ -163,7 +168,7 @@ bool TNoxRegistryData::ReadValues() {
     // file must not stop the program from starting.
     if (!settings->contains(name) || !ReadStoredInteger(settings->value(name), value)) {
       value = 0;
-      NumberConversion::TryParseInteger(ValueOf(line), value);
+      IntegerText::TryParse(ValueOf(line), value);
       if (OnMissingIntegerValue)
         OnMissingIntegerValue(this, name, value);
       result = false;
@@ -179,24 +184,81 @@ bool TNoxRegistryData::WriteValues() {
     return false;
 
   bool result = true;
+  QList<std::pair<QString, QVariant>> values;
   for (const QString &line : m_stringData)
-    settings->setValue(NameOf(line), ValueOf(line));
+    values.append({NameOf(line), ValueOf(line)});
   for (const QString &line : m_integerData) {
     int value = 0;
-    if (!NumberConversion::TryParseInteger(ValueOf(line), value)) {
+    if (!IntegerText::TryParse(ValueOf(line), value)) {
       result = false;
       continue;
     }
-    settings->setValue(NameOf(line), value);
+    values.append({NameOf(line), value});
   }
+#ifdef Q_OS_WIN
+  // The registry keeps each value on its own.
+  for (const auto &[name, value] : values)
+    settings->setValue(name, value);
   settings->sync();
   return result && settings->status() == QSettings::NoError;
+#else
+  return WriteSettingsFile(*settings, values) && result;
+#endif
+}
+
+bool TNoxRegistryData::WriteSettingsFile(QSettings &settings, const QList<std::pair<QString, QVariant>> &values) {
+  // QSettings replaces its file through a buffered QSaveFile whose flush
+  // error is ignored (Qt 6.4): a full disk would leave the user an empty
+  // settings file. So Qt writes the new text into a scratch file, the text is
+  // read back, written beside the settings by a checked writer, parsed again
+  // and only then renamed over the settings file.
+  const QString fileName = settings.fileName();
+  const QString folder = QFileInfo(fileName).absolutePath();
+  const auto scratchName = [&fileName] {
+    return fileName + QStringLiteral(".new-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+  };
+  if (!QDir().mkpath(folder))
+    return false;
+  const QString group = settings.group();
+  const QString built = scratchName();
+  QByteArray text;
+  {
+    QSettings merged(built, QSettings::IniFormat);
+    if (!group.isEmpty())
+      settings.endGroup();
+    for (const QString &key : settings.allKeys())
+      merged.setValue(key, settings.value(key));
+    merged.beginGroup(group);
+    for (const auto &[name, value] : values)
+      merged.setValue(name, value);
+    merged.sync();
+    QFile file(built);
+    if (merged.status() == QSettings::NoError && file.open(QIODevice::ReadOnly))
+      text = file.readAll();
+  }
+  QFile::remove(built);
+  // A name Qt has never seen: it parses the file rather than its cached idea
+  // of what it wrote.
+  const QString checked = scratchName();
+  bool complete = SafeFileWriter::Write(checked, text);
+  if (complete) {
+    QSettings check(checked, QSettings::IniFormat);
+    check.beginGroup(group);
+    complete = check.status() == QSettings::NoError;
+    for (const auto &[name, value] : values)
+      complete = complete && check.value(name).toString() == value.toString();
+  }
+  if (!complete || std::rename(QFile::encodeName(checked).constData(), QFile::encodeName(fileName).constData()) != 0) {
+    QFile::remove(checked);
+    return false;
+  }
+  return true;
 }
 
 int TNoxRegistryData::GetIntegerValue(const QString &name) const {
   const qsizetype index = IndexOfName(m_integerData, name);
   int value = 0;
-  if (index >= 0 && !NumberConversion::TryParseInteger(ValueOf(m_integerData[index]), value))
+  if (index >= 0 && !IntegerText::TryParse(ValueOf(m_integerData[index]), value))
     value = 0;
   return value;
 }

@@ -2,6 +2,8 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+#include <utility>
 #include <functional>
 #include <memory>
 
@@ -61,6 +63,8 @@ private:
   // forWriting: a settings file that cannot be parsed is replaced rather
   // than left to block every later write (the fitter's choices would be lost).
   bool OpenSettings(std::unique_ptr<QSettings> &settings, bool forWriting) const;
+  // Replaces the settings file with its keys plus these values, or leaves it.
+  static bool WriteSettingsFile(QSettings &settings, const QList<std::pair<QString, QVariant>> &values);
 
   QString m_keyName;
   QStringList m_stringData;

@@ -1,5 +1,5 @@
 #include "translator/TTranslator.h"
-#include "dataitems/NumberConversion.h"
+#include "platform/IntegerText.h"
 
 #include <algorithm>
 #include <array>
@@ -117,10 +117,10 @@ void TTranslator::SetLanguage(int language) {
   m_currentLanguage = language;
 
   int characterSet = m_characterSet;
-  if (NumberConversion::TryParseInteger(GetText(1, 0), characterSet) && IsKnownCharacterSet(characterSet))
+  if (IntegerText::TryParse(GetText(1, 0), characterSet) && IsKnownCharacterSet(characterSet))
     m_characterSet = characterSet;
   int codePage = m_codePage;
-  if (NumberConversion::TryParseInteger(GetText(2, 0), codePage) && IsKnownCodePage(codePage))
+  if (IntegerText::TryParse(GetText(2, 0), codePage) && IsKnownCodePage(codePage))
     m_codePage = codePage;
 }
 

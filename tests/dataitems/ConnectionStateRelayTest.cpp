@@ -2,6 +2,7 @@
 #include "support/MessageRecorder.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -40,6 +41,25 @@ TEST(ConnectionStateRelay, AFreedTargetIsSkipped) {
   relay.Handle()->post(relay.Handle()->context, MSG_CONNECTION_STATE, 0, 1);
   QCoreApplication::processEvents();
   EXPECT_EQ(spy.size(), 1);
+}
+
+// Only the line state becomes an event: other numbers would pose as Qt's own
+// events (43 a meta-call, 52 a deferred delete of the relay) or lie outside
+// the event type's range.
+TEST(ConnectionStateRelay, DropsEveryOtherMessageNumber) {
+  auto relay = std::make_unique<ConnectionStateRelay>();
+  QPointer<ConnectionStateRelay> alive = relay.get();
+  MessageRecorder window;
+  relay->SetTarget(&window);
+  QSignalSpy spy(relay.get(), &ConnectionStateRelay::ConnectionStateChanged);
+  const NoxNotifyHandle handle = *relay->Handle();
+  for (std::uint32_t message : {43u, 52u, 0x10000u, 0xFFFFFFFFu, MSG_DATA_CHANGED, MSG_CONNECTION_STATE})
+    handle.post(handle.context, message, 0, 1);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(alive) << "a posted 52 deleted the relay";
+  EXPECT_EQ(spy.size(), 1);
+  EXPECT_EQ(window.Received, QStringList({"8190"}));
 }
 
 } // namespace

@@ -2,9 +2,11 @@
 #include "dataitems/TBaseTransformation.h"
 #include "dataitems/TNoxNumber.h"
 #include "support/FakeConnection.h"
+#include "support/MapIniStore.h"
 #include "support/MessageRecorder.h"
 #include "support/RecordingUserInterface.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -158,7 +160,7 @@ TEST_F(NumberSequenceTest, WithoutConnectionAWriteIsKeptLocallyAndReported) {
 TEST_F(NumberSequenceTest, WriteRawValueAndRewriteMergeIntoTheUnitsByte) {
   item.GetValue();
   object->Memory[163] = 0xF8;
-  EXPECT_TRUE(item.WriteRawValue(0xFF));
+  EXPECT_TRUE(item.WriteRawValue(0x07));
   EXPECT_EQ(object->Memory[163], 0xFF);
   item.SetRawValue(0x02);
   object->Memory[163] = 0x40;
@@ -206,12 +208,19 @@ TEST_P(RefusedWriteTest, IsReportedAndRedisplayedButNotSent) {
   number.OnError = [&](TNoxSerialData *, int errorCode, bool) { code = errorCode; };
   object.Calls.clear();
 
-  EXPECT_FALSE(number.SetValue(p.user)) << p.name;
-  EXPECT_EQ(object.CountOf("Write"), 0) << p.name;
-  EXPECT_EQ(object.Memory[200], 12);
-  EXPECT_EQ(number.RawValue(), 12) << "the cache still holds what the unit has";
-  EXPECT_EQ(code, TNoxSerialData::ERROR_VALUE_REFUSED);
-  EXPECT_EQ(control.Received, QStringList({"DATA_CHANGED"}));
+  // A user write, and writing a default that converts no better.
+  number.SetDefaultValue(p.user);
+  for (const bool viaDefault : {false, true}) {
+    SCOPED_TRACE(viaDefault ? "LoadDefault(true)" : "SetValue");
+    control.Received.clear();
+    code = 0;
+    EXPECT_FALSE(viaDefault ? number.LoadDefault(true) : number.SetValue(p.user)) << p.name;
+    EXPECT_EQ(object.CountOf("Write"), 0) << p.name;
+    EXPECT_EQ(object.Memory[200], 12);
+    EXPECT_EQ(number.RawValue(), 12) << "the cache still holds what the unit has";
+    EXPECT_EQ(code, TNoxSerialData::ERROR_VALUE_REFUSED);
+    EXPECT_EQ(control.Received, QStringList({"DATA_CHANGED"}));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -221,6 +230,76 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedCase{"too wide for a byte", ttNone, 1, 0, 0, 1, true, 300},
                       RefusedCase{"negative beyond a byte", ttNone, 1, 0, 0, 1, true, -129},
                       RefusedCase{"not a number", ttNone, 1, 0, 0, 1, true, std::nan("")}));
+
+// Every path that merges a partial mask refuses rather than guess the other
+// items' bits, and no path lets a value reach beyond the item's own bits.
+// Nothing is sent, nothing is cached, OnError is raised, controls redisplay.
+struct MaskedRefusalCase {
+  const char *name;
+  bool readFails;
+  int code;
+  std::function<bool(TNoxNumber &)> write;
+};
+
+class MaskedRefusalTest : public NumberSequenceTest, public ::testing::WithParamInterface<MaskedRefusalCase> {};
+
+TEST_P(MaskedRefusalTest, LeavesTheSharedByteAndTheCacheAlone) {
+  const auto c = GetParam();
+  item.GetValue();
+  object->FailReads = c.readFails;
+  object->Calls.clear();
+  events.clear();
+  EXPECT_FALSE(c.write(item)) << c.name;
+  EXPECT_EQ(object->CountOf("Write"), 0) << c.name;
+  EXPECT_EQ(object->Memory[163], 0x44) << c.name;
+  EXPECT_EQ(item.RawValue(), 0x44) << c.name << ": the cache still holds what the unit has";
+  EXPECT_TRUE(events.contains(QStringLiteral("OnError(%1,write)").arg(c.code))) << c.name;
+  EXPECT_EQ(events.value(events.size() - 1), QStringLiteral("DATA_CHANGED")) << c.name;
+}
+
+MapIniStore FileWith(const char *value) {
+  MapIniStore ini;
+  ini.WriteString(QStringLiteral("S"), QStringLiteral("K"), QString::fromLatin1(value));
+  return ini;
+}
+
+bool LoadFrom(TNoxNumber &n, const char *value, bool oldMode, bool userValue = true) {
+  n.SetFileSection(QStringLiteral("S"));
+  n.SetFileKeyName(QStringLiteral("K"));
+  n.SetOldReadFileMode(oldMode);
+  n.SetStoreUserValue(userValue);
+  MapIniStore ini = FileWith(value);
+  return n.LoadFromIni(ini);
+}
+
+constexpr int Unread = TNoxSerialData::ERROR_SHARED_BYTE_UNREAD;
+constexpr int Refused = TNoxSerialData::ERROR_VALUE_REFUSED;
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, MaskedRefusalTest,
+    ::testing::Values(
+        MaskedRefusalCase{"SetValue, byte unread", true, Unread, [](TNoxNumber &n) { return n.SetValue(5); }},
+        MaskedRefusalCase{"LoadDefault(true), byte unread", true, Unread,
+                          [](TNoxNumber &n) { return n.LoadDefault(true); }},
+        MaskedRefusalCase{"WriteRawValue, byte unread", true, Unread,
+                          [](TNoxNumber &n) { return n.WriteRawValue(5); }},
+        MaskedRefusalCase{"file load, byte unread", true, Unread,
+                          [](TNoxNumber &n) { return LoadFrom(n, "5", false); }},
+        MaskedRefusalCase{"old-mode file load, byte unread", true, Unread,
+                          [](TNoxNumber &n) { return LoadFrom(n, "5", true); }},
+        MaskedRefusalCase{"SetValue 9", false, Refused, [](TNoxNumber &n) { return n.SetValue(9); }},
+        MaskedRefusalCase{"SetValue -1", false, Refused, [](TNoxNumber &n) { return n.SetValue(-1); }},
+        MaskedRefusalCase{"WriteRawValue 9", false, Refused, [](TNoxNumber &n) { return n.WriteRawValue(9); }},
+        MaskedRefusalCase{"LoadDefault(true) of 9", false, Refused,
+                          [](TNoxNumber &n) {
+                            n.SetDefaultValue(9);
+                            return n.LoadDefault(true);
+                          }},
+        MaskedRefusalCase{"file load 9", false, Refused, [](TNoxNumber &n) { return LoadFrom(n, "9", false); }},
+        MaskedRefusalCase{"old-mode file load 9", false, Refused,
+                          [](TNoxNumber &n) { return LoadFrom(n, "9", true); }},
+        MaskedRefusalCase{"old-mode raw file load 9", false, Refused,
+                          [](TNoxNumber &n) { return LoadFrom(n, "9", true, false); }}));
 
 TEST_F(NumberSequenceTest, WidthCheckAcceptsBothReadingsOfAByte) {
   TNoxNumber number;

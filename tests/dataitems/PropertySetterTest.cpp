@@ -1,6 +1,9 @@
 #include "dataitems/TNoxNumber.h"
+#include "dataitems/TNoxPacketData.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -77,11 +80,21 @@ TEST(Limits, CrossingIsRefusedOnlyAfterLoading) {
   EXPECT_EQ(item.ValueMin(), 20) << "equal limits are fine";
 }
 
-TEST(Precision, NegativeIsIgnored) {
+TEST(Precision, NegativeOrInfiniteIsIgnored) {
   TNoxNumber item;
   item.SetPrecision(0.1);
-  item.SetPrecision(-1);
+  for (double refused : {-1.0, std::numeric_limits<double>::infinity(), std::nan("")})
+    item.SetPrecision(refused);
   EXPECT_DOUBLE_EQ(item.Precision(), 0.1);
+  EXPECT_DOUBLE_EQ(item.ConvertToUser(7), 7);
+}
+
+TEST(PacketOffset, OutsideThePacketAreaIsIgnored) {
+  TNoxPacketData item;
+  item.SetOffset(8);
+  for (int refused : {-1, TNoxPacketData::PACKET_CAPACITY, std::numeric_limits<int>::max()})
+    item.SetOffset(refused);
+  EXPECT_EQ(item.Offset(), 8);
 }
 
 TEST(Indices, RulesOfRowColumnAndType) {
@@ -117,6 +130,20 @@ TEST(ExtCoeff, RefusesSelfAndKeepsObserverListsInStep) {
   item.SetExtCoeff(1, nullptr);
   EXPECT_EQ(item.ExtCoeff(1), nullptr);
   EXPECT_FALSE(other.Observers().contains(&item));
+}
+
+TEST(ExtCoeff, RefusesTheBindingThatClosesACycle) {
+  TNoxNumber a, b, c;
+  a.SetExtCoeff(0, &b);
+  b.SetExtCoeff(1, &c);
+  c.SetExtCoeff(2, &a); // a -> b -> c -> a
+  b.SetExtCoeff(3, &a); // a -> b -> a
+  EXPECT_EQ(c.ExtCoeff(2), nullptr);
+  EXPECT_EQ(b.ExtCoeff(3), nullptr);
+  EXPECT_FALSE(a.Observers().contains(&b));
+  a.SetTransformation(ttFormula);
+  c.NotifyObservers(MSG_DATA_CHANGED, 0, 0); // would recurse without end
+  EXPECT_DOUBLE_EQ(a.ConvertToUser(2), 0) << "A is c's value 0";
 }
 
 TEST(ExtCoeff, ReplacesTheCoefficientAndIsForgottenWhenFreed) {

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 #include <cstring>
+#include <vector>
 #include <gtest/gtest.h>
 
 namespace {
@@ -118,10 +119,14 @@ TEST_F(RefresherTest, ValuesBeyondTheReceivedBytesAreRefused) {
   EXPECT_EQ(inside.RawValue(), 14);
   EXPECT_EQ(outside.RawValue(), 0);
   EXPECT_EQ(deliveries, QList<int>({4}));
-  auto &far = AddItem(300);
-  object->PacketLength = 64;
-  CycleAt(1000);
-  EXPECT_EQ(far.RawValue(), 0) << "never outside the packet area of the buffer";
+  EXPECT_EQ(AddItem(300).Offset(), 0) << "an offset outside the packet area is refused";
+  auto &last = AddItem(TNoxPacketData::PACKET_CAPACITY - 1);
+  last.SetDataLength(2); // would end one byte beyond the packet area
+  std::vector<std::uint8_t> buffer(4 + TNoxPacketData::PACKET_CAPACITY, 0xAB);
+  const std::int32_t claimed = 100000;
+  std::memcpy(buffer.data(), &claimed, sizeof claimed);
+  last.ReceiveData(buffer.data());
+  EXPECT_EQ(last.RawValue(), 0) << "never outside the packet area of the buffer";
 }
 
 TEST_F(RefresherTest, NothingHappensWhileTheUnitIsOffline) {

@@ -5,7 +5,9 @@
 #include "platform/DynamicLibrary.h"
 #include "support/WaitFor.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,7 +15,10 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <array>
+#include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -43,8 +48,11 @@ protected:
 
   QString Path(const QString &name) const { return dir.filePath(name); }
 
-  Result Run(const QStringList &arguments) const {
+  // childSetup runs in the child before ecuctl starts (limits, for example).
+  Result Run(const QStringList &arguments, const std::function<void()> &childSetup = {}) const {
     QProcess process;
+    if (childSetup)
+      process.setChildProcessModifier(childSetup);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("NOX_SIMECU_CONFIG"), Path("unit.ini"));
     process.setProcessEnvironment(environment);
@@ -246,5 +254,125 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"connection_lost_while_reading", {"lose_connection_after = 30"}, {"read"}, 5},
         FaultCase{"failing_write", {"write_fail = 216"}, {"set", "TEMPO_SOVRAPPOSIZIONE=0.6"}, 6},
         FaultCase{"library_too_old", {"dll_major_version = 0"}, {"identify"}, 2}));
+
+// Refused writes leave byte 163 (ignition, change-over and emulation types)
+// exactly as it was, and ecuctl says so with exit code 6.
+struct RefusedSetCase {
+  const char *name;
+  QStringList config;
+  const char *assignment;
+};
+
+class RefusedSetTest : public EcuctlTest, public ::testing::WithParamInterface<RefusedSetCase> {};
+
+TEST_P(RefusedSetTest, ExitsSixAndLeavesTheSharedByte) {
+  const auto c = GetParam();
+  Configure(c.config);
+  const Result result = Run({"set", QString::fromLatin1(c.assignment)});
+  EXPECT_EQ(result.exitCode, 6) << c.name << ": " << result.err.toStdString();
+  EXPECT_TRUE(result.err.contains(QStringLiteral("was refused"))) << c.name;
+  Configure({});
+  EXPECT_EQ(Run({"get", "TIPO_ACCENSIONE", "TIPO_CAMBIO", "TIPO_EMULAZIONE"}).out,
+            QStringLiteral("TIPO_ACCENSIONE=4\nTIPO_CAMBIO=0\nTIPO_EMULAZIONE=2\n"))
+      << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Byte163, RefusedSetTest,
+    ::testing::Values(RefusedSetCase{"byte cannot be read", {"read_fail = 163"}, "TIPO_ACCENSIONE=5"},
+                      RefusedSetCase{"bits beyond the ignition type", {}, "TIPO_ACCENSIONE=9"},
+                      RefusedSetCase{"negative ignition type", {}, "TIPO_ACCENSIONE=-1"},
+                      RefusedSetCase{"bits beyond the change-over type", {}, "TIPO_CAMBIO=5"}));
+
+// The core's texts come from the language library in the chosen language.
+struct MessageCase {
+  const char *name;
+  QStringList config;
+  QStringList arguments;
+  const char *expected;
+};
+
+class MessageTest : public EcuctlTest, public ::testing::WithParamInterface<MessageCase> {};
+
+TEST_P(MessageTest, ShowsTheWholeTextInItsLanguage) {
+  const auto c = GetParam();
+  Configure(c.config);
+  const Result result = Run(c.arguments);
+  EXPECT_NE(result.exitCode, 0) << c.name;
+  EXPECT_EQ(result.err, QString::fromUtf8(c.expected)) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Languages, MessageTest,
+    ::testing::Values(
+        MessageCase{"no answer, English", {"no_identification = 1"}, {"identify"},
+                    "error: Connect: The ECU does not answer.\n  Check the cable and that the ignition is on.\n"
+                    "  (ERR.CODE: C01)\n"},
+        MessageCase{"no answer, Italian", {"no_identification = 1"}, {"--language", "0", "identify"},
+                    "error: Connect: La centralina non risponde.\n  Controllare il collegamento e che il quadro "
+                    "sia acceso.\n  (ERR.CODE: C01)\n"},
+        MessageCase{"unsupported, English", {"identification = 1 36 2 0 0 0 0 0"}, {"identify"},
+                    "error: Connect: ECU not recognised.\n"},
+        MessageCase{"unsupported, Italian", {"identification = 1 36 2 0 0 0 0 0"}, {"--language", "0", "identify"},
+                    "error: Connect: Centralina non riconosciuta.\n"},
+        MessageCase{"no such folder, English", {}, {"save", "/nonexistent-folder/car.kfg"},
+                    "error: File Error: The file already exists and cannot be replaced.\n"},
+        MessageCase{"no such folder, Italian", {}, {"--language", "0", "save", "/nonexistent-folder/car.kfg"},
+                    "error: Errore file: Il file esiste già e non può essere sostituito.\n"},
+        MessageCase{"line lost during the read-all", {"lose_connection_after = 30"}, {"identify"},
+                    "error: Connection: the connection to the unit was lost\n"}));
+
+// A save that cannot complete keeps the previous file whole and fails with
+// exit code 7, whether the disk is full or the process may not write more.
+class FailedSaveTest : public EcuctlTest {
+protected:
+  void ExpectRefusedSave(const QString &file, const std::function<void()> &childSetup = {}) {
+    QFile previous(file);
+    ASSERT_TRUE(previous.open(QIODevice::ReadOnly));
+    const QByteArray before = previous.readAll();
+    previous.close();
+    ASSERT_GT(before.size(), 1000);
+    const Result result = Run({"save", file}, childSetup);
+    EXPECT_EQ(result.exitCode, 7) << result.err.toStdString();
+    EXPECT_FALSE(result.out.contains(QStringLiteral("saved")));
+    EXPECT_TRUE(result.err.contains(QStringLiteral("cannot be replaced"))) << result.err.toStdString();
+    ASSERT_TRUE(previous.open(QIODevice::ReadOnly));
+    EXPECT_EQ(previous.readAll(), before) << "the previous file is untouched";
+  }
+};
+
+TEST_F(FailedSaveTest, FileSizeLimitKeepsThePreviousFile) {
+  ASSERT_EQ(Run({"save", Path("car.kfg")}).exitCode, 0);
+  ExpectRefusedSave(Path("car.kfg"), [] {
+    std::signal(SIGXFSZ, SIG_IGN); // the write fails instead of killing ecuctl
+    const rlimit limit{200, 200};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  });
+  ASSERT_EQ(Run({"encrypt", Path("car.kfg"), Path("copy.kfg")}).exitCode, 0);
+  const Result encrypt = Run({"encrypt", Path("car.kfg"), Path("copy.kfg")}, [] {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{200, 200};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  });
+  EXPECT_EQ(encrypt.exitCode, 7);
+  EXPECT_GT(QFileInfo(Path("copy.kfg")).size(), 1000) << "the previous target is untouched";
+}
+
+TEST_F(FailedSaveTest, FullDiskKeepsThePreviousFile) {
+  const QString disk = Path("disk");
+  ASSERT_TRUE(QDir().mkpath(disk));
+  if (QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=64k", "tmpfs", disk}) != 0)
+    GTEST_SKIP() << "cannot mount a small tmpfs here (needs root); the file-size limit test covers the path";
+  const QString file = disk + QStringLiteral("/car.kfg");
+  ASSERT_EQ(Run({"save", file}).exitCode, 0);
+  QFile filler(disk + QStringLiteral("/filler"));
+  ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+  const QByteArray block(1024, 'x');
+  while (filler.write(block) == block.size()) {
+  }
+  filler.close();
+  ExpectRefusedSave(file);
+  QProcess::execute(QStringLiteral("umount"), {disk});
+}
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "dataitems/NumberConversion.h"
 #include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
 #include "ecuconfig/ConfigurationEnvelope.h"
@@ -15,7 +16,10 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
+#include <array>
+#include <bit>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace {
 
@@ -212,6 +216,82 @@ TEST_F(SimulatedUnitFileTest, EitherDecimalSeparatorLoads) {
   RewriteLine(Path("base.kfg"), Path("comma.kfg"), "TEMPO DI SOVRAPPOSIZIONE", "tempo di sovrapposizione=0,8");
   EXPECT_TRUE(module.LoadConfiguration(Path("comma.kfg")));
   EXPECT_EQ(Byte(216), 201);
+}
+
+// The check byte erases the unit with any other value: a file must not do
+// that halfway through a load. Items before and after it still load.
+TEST_F(SimulatedUnitFileTest, AFileNeverErasesTheUnit) {
+  ASSERT_TRUE(module.POSIZIONE_DEFAULT->SetValue(120));
+  ASSERT_TRUE(module.SaveConfiguration(Path("base.kfg")));
+  RewriteLine(Path("base.kfg"), Path("erase.kfg"), "CHECKUP", "CHECKUP=8");
+  ASSERT_TRUE(module.POSIZIONE_DEFAULT->SetValue(130));
+  ui.Messages.clear();
+  EXPECT_FALSE(module.LoadConfiguration(Path("erase.kfg")));
+  EXPECT_EQ(Byte(161), 172);
+  EXPECT_EQ(Byte(168), 120) << "loaded, and not erased afterwards";
+  ASSERT_EQ(ui.Messages.size(), 1);
+  EXPECT_TRUE(ui.Messages[0].Text.contains(QStringLiteral("\nCHECKUP\n")));
+}
+
+// Byte 223 is both the change-over speed (data group 1) and the priming-shot
+// time (group 0, later in component order): loading by group lets the speed
+// win, a single pass would leave the time.
+TEST_F(SimulatedUnitFileTest, TheSecondPassWritesTheSharedSpeedByteLast) {
+  ASSERT_TRUE(module.GiriPerCambio->SetValue(3000)); // 120000 / 3000 = 40
+  ASSERT_TRUE(module.SaveConfiguration(Path("base.kfg")));
+  RewriteLine(Path("base.kfg"), Path("both.kfg"), "TEMPO DI CICCHETTO", "TEMPO DI CICCHETTO=2"); // 100
+  EXPECT_TRUE(module.LoadConfiguration(Path("both.kfg")));
+  EXPECT_EQ(Byte(223), 40);
+}
+
+// Random configurations a fitter could set (every item at a byte whose value
+// lies within its limits, or any table or flag value it can show), saved,
+// erased and loaded back: the unit must hold the same bytes. Round 0 is the
+// factory unit, whose speed bytes were computed with another coefficient.
+TEST_F(SimulatedUnitFileTest, SaveEraseLoadRestoresEveryByte) {
+  const QList<int> unmapped{181, 203, 217, 220, 221, 222};
+  for (int round = 0; round < 12; ++round) {
+    SCOPED_TRACE(round);
+    std::mt19937 random(static_cast<std::mt19937::result_type>(round));
+    for (TNoxSerialData *item : module.DataItems()) {
+      auto *number = qobject_cast<TNoxNumber *>(item);
+      if (round == 0 || !number || number->ReadOnly() || number == module.CHECKUP ||
+          number == module.RIPROGRAMMAZIONE)
+        continue;
+      const int mask = number->DataMask();
+      const int shift = std::countr_zero(static_cast<unsigned>(mask));
+      std::uniform_int_distribution<int> bits(0, mask >> shift);
+      const bool limited = number->ValueMin() < number->ValueMax();
+      for (int attempt = 0; attempt < 1000; ++attempt) {
+        const std::int32_t raw = bits(random) << shift;
+        // The exact value: a fitter may type 1538 where 1500 is shown.
+        const double precision = number->Precision();
+        number->SetPrecision(0);
+        const double user = number->ConvertToUser(raw);
+        number->SetPrecision(precision);
+        if (NumberConversion::IsFailureValue(user) || (number->ConvertToEcu(user) & mask) != raw ||
+            (limited && (user < number->ValueMin() || user > number->ValueMax())))
+          continue; // no user value writes this byte
+        ASSERT_TRUE(number->WriteRawValue(raw)) << number->objectName().toStdString();
+        break;
+      }
+    }
+    module.ReloadAllItems();
+    std::array<int, 256> saved{};
+    for (int a = 161; a <= 226; ++a)
+      saved[static_cast<std::size_t>(a)] = Byte(a);
+    ASSERT_TRUE(module.SaveConfiguration(Path("unit.kfg")));
+    ASSERT_TRUE(module.CHECKUP->SetIntValue(8)); // erase
+    module.ReloadAllItems();
+    ui.Messages.clear();
+    EXPECT_TRUE(module.LoadConfiguration(Path("unit.kfg")));
+    EXPECT_TRUE(ui.Messages.isEmpty()) << ui.Messages.value(0).Text.toStdString();
+    for (int a = 161; a <= 226; ++a) {
+      if (!unmapped.contains(a)) {
+        EXPECT_EQ(Byte(a), saved[static_cast<std::size_t>(a)]) << "address " << a;
+      }
+    }
+  }
 }
 
 } // namespace

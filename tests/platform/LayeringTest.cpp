@@ -24,4 +24,26 @@ TEST(Layering, CoreNeverIncludesWidgets) {
   EXPECT_GT(files, 40) << "the source folders were found";
 }
 
+// Arrows point one way: platform at the bottom, storage and the translator
+// on it, data items on those, the data module on top.
+TEST(Layering, NoFolderIncludesOneAboveIt) {
+  const QList<std::pair<const char *, QStringList>> rules{
+      {"platform", {"storage", "translator", "dataitems", "ecuconfig", "cli"}},
+      {"storage", {"translator", "dataitems", "ecuconfig", "cli"}},
+      {"translator", {"storage", "dataitems", "ecuconfig", "cli"}},
+      {"dataitems", {"translator", "ecuconfig", "cli"}},
+      {"ecuconfig", {"cli"}}};
+  for (const auto &[folder, above] : rules) {
+    const QRegularExpression upward(QStringLiteral(R"(#\s*include\s*"(%1)/)").arg(above.join(QLatin1Char('|'))));
+    QDirIterator it(QStringLiteral(NOX_SOURCE_DIR "/src/") + QLatin1String(folder), {"*.h", "*.cpp"}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+      QFile file(it.next());
+      ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+      const auto match = upward.match(QString::fromUtf8(file.readAll()));
+      EXPECT_FALSE(match.hasMatch()) << file.fileName().toStdString() << ": " << match.captured(0).toStdString();
+    }
+  }
+}
+
 } // namespace

@@ -5,6 +5,8 @@
 #include "SimEcuMemory.h"
 #include "SimLibrary.h"
 
+#include "support/FileSizeLimit.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -383,6 +385,25 @@ TEST_F(SimEcuLibrary, PersistedUnitKeepsItsConfigurationBetweenRuns) {
   for ([[maybe_unused]] const auto &entry : std::filesystem::directory_iterator(scratch.path()))
     ++files;
   EXPECT_EQ(files, 2) << "the configuration and the image; no temporary files left";
+}
+
+// A unit whose memory file cannot be written has not stored the value: the
+// write fails, and memory and file keep what they had.
+TEST_F(SimEcuLibrary, AWriteThatCannotBePersistedFails) {
+  const auto imagePath = scratch.file("kept.bin");
+  configure("persist = true\nmemory_image = " + imagePath.string() + "\n");
+  auto unit = connected();
+  ASSERT_TRUE(unit->WriteAtAddress(0, 168, 123));
+  const SimEcuMemory::Image before = readImage(imagePath);
+  {
+    FileSizeLimit limit(100); // the image is 256 bytes
+    EXPECT_FALSE(unit->WriteAtAddress(0, 168, 124));
+    EXPECT_EQ(unit->LastStatus(), 1);
+    EXPECT_FALSE(unit->WriteAtAddress(0, 161, 1)) << "nor is an erase";
+  }
+  EXPECT_EQ(read(unit, 168), 123);
+  EXPECT_EQ(read(unit, 161), 172);
+  EXPECT_EQ(readImage(imagePath), before);
 }
 
 TEST_F(SimEcuLibrary, LatencyDelaysEachExchange) {

@@ -1,4 +1,5 @@
 #include "storage/TNoxRegistryData.h"
+#include "support/FileSizeLimit.h"
 
 #include <QDir>
 #include <QFile>
@@ -215,6 +216,30 @@ TEST_F(TNoxRegistryDataTest, GroupBelowTheApplicationIsUsed) {
     data.ReadValues();
   }
   EXPECT_EQ(Stored()->value(QStringLiteral("Window/Width")).toInt(), 640);
+}
+
+// Qt's own settings writer ignores a failed flush and renames an empty file
+// over the settings; ours keeps the previous file and reports the failure.
+TEST_F(TNoxRegistryDataTest, AWriteThatCannotCompleteKeepsThePreviousSettings) {
+  auto data = MakeLanguageSettings();
+  data->SetIntegerValue(QStringLiteral("Language"), 3);
+  ASSERT_TRUE(data->WriteValues());
+  const QString file = Stored()->fileName();
+  QFile stored(file);
+  ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+  const QByteArray before = stored.readAll();
+  stored.close();
+  ASSERT_GT(before.size(), 10);
+  data->SetIntegerValue(QStringLiteral("Language"), 4);
+  {
+    FileSizeLimit limit(5);
+    EXPECT_FALSE(data->WriteValues());
+  }
+  ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+  EXPECT_EQ(stored.readAll(), before);
+  EXPECT_EQ(QDir(QFileInfo(file).absolutePath()).entryList(QDir::Files).size(), 1) << "no scratch file left";
+  EXPECT_TRUE(data->WriteValues());
+  EXPECT_EQ(Stored()->value(QStringLiteral("Language")).toInt(), 4);
 }
 
 } // namespace
