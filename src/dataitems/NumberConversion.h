@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/IntegerText.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -27,6 +29,9 @@ double RoundToPrecision(double r, double precision);
 // Parses a number written with either "." or "," as decimal separator under
 // any locale (files travel between fitters with different locales).
 bool TryParseFloat(const QString &text, double &value);
+
+// A whole decimal number, blanks around it allowed (the core's one parser).
+inline bool TryParseInteger(const QString &text, int &value) { return IntegerText::TryParse(text, value); }
 
 // C "%g" (six significant digits unless told) with "." whatever the locale.
 QString FormatG(double value, int significantDigits = 6);

@@ -8,8 +8,9 @@
 #include <QElapsedTimer>
 #include <QTest>
 #include <cstring>
-#include <vector>
 #include <gtest/gtest.h>
+#include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -255,6 +256,34 @@ TEST(RefresherThread, StopsAfterItsTurnAndResumes) {
   EXPECT_EQ(object.CountOf("ReadPacket"), reads) << "no cycle while stopped";
   refresher.SetRunning(true);
   EXPECT_TRUE(WaitFor([&] { return object.CountOf("ReadPacket") > reads; }));
+}
+
+// An exception from a handler leaves the cycle (and reaches whoever runs the
+// events), yet the thread hears that the cycle is over: it can be stopped.
+TEST(RefresherThread, ACycleIsCompleteEvenIfAHandlerThrows) {
+  FakeConnection fake;
+  fake.Object();
+  TDataRefresher refresher;
+  refresher.SetConnection(&fake.Connection);
+  TNoxPacketData item;
+  item.SetDataRefresher(&refresher);
+  item.SetTimeInterval(20);
+  item.SetActive(true);
+  item.OnGetData = [](TNoxSerialData *) { throw std::runtime_error("handler failed"); };
+  refresher.SetSleepTime(1);
+  refresher.SetRunning(true);
+  bool thrown = false;
+  EXPECT_TRUE(WaitFor([&] {
+    try {
+      QCoreApplication::processEvents();
+    } catch (const std::runtime_error &) {
+      thrown = true;
+    }
+    return thrown;
+  }));
+  item.OnGetData = nullptr;
+  refresher.SetRunning(false);
+  EXPECT_TRUE(WaitFor([&] { return !refresher.IsRunning(); })) << "the thread still waits for the thrown cycle";
 }
 
 TEST(RefresherThread, StoppingBeforeTheThreadWokeLeavesItSuspended) {

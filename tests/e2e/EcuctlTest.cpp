@@ -49,11 +49,14 @@ protected:
   QString Path(const QString &name) const { return dir.filePath(name); }
 
   // childSetup runs in the child before ecuctl starts (limits, for example).
-  Result Run(const QStringList &arguments, const std::function<void()> &childSetup = {}) const {
+  Result Run(const QStringList &arguments, const std::function<void()> &childSetup = {},
+             const QStringList &extraEnvironment = {}) const {
     QProcess process;
     if (childSetup)
       process.setChildProcessModifier(childSetup);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &assignment : extraEnvironment)
+      environment.insert(assignment.section(QLatin1Char('='), 0, 0), assignment.section(QLatin1Char('='), 1));
     environment.insert(QStringLiteral("NOX_SIMECU_CONFIG"), Path("unit.ini"));
     process.setProcessEnvironment(environment);
     process.start(DynamicLibrary::ExecutableFolder() + QStringLiteral("/ecuctl"), arguments);
@@ -373,6 +376,19 @@ TEST_F(FailedSaveTest, FullDiskKeepsThePreviousFile) {
   filler.close();
   ExpectRefusedSave(file);
   QProcess::execute(QStringLiteral("umount"), {disk});
+}
+
+// Under the exact name "SerNoxDL.dll" a protocol library needs major version
+// 5: the real variant libraries, found by the platform's search path.
+TEST_F(EcuctlTest, SerNoxLibraryNeedsMajorVersionFive) {
+  for (const auto &[folder, exitCode] : {std::pair{"v4", 2}, std::pair{"v5", 0}}) {
+    const QString path = DynamicLibrary::ExecutableFolder() + QStringLiteral("/variants/") + QLatin1String(folder);
+    ASSERT_TRUE(QFileInfo::exists(path + QStringLiteral("/libSerNoxDL.so"))) << path.toStdString();
+    const Result result =
+        Run({"--library", "SerNoxDL.dll", "identify"}, {}, {QStringLiteral("LD_LIBRARY_PATH=") + path});
+    EXPECT_EQ(result.exitCode, exitCode) << folder << ": " << result.err.toStdString();
+    EXPECT_EQ(result.err.contains(QStringLiteral("SER dll not found or out of date!")), exitCode != 0) << folder;
+  }
 }
 
 } // namespace

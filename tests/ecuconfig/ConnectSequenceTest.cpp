@@ -5,12 +5,15 @@
 #include "ecuconfig/ConnectSequence.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "support/CaseName.h"
+#include "support/FakeClock.h"
 #include "support/FakeProtocolObject.h"
 #include "support/RecordingUserInterface.h"
 #include "support/WaitFor.h"
 
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -224,5 +227,81 @@ TEST_F(ConnectSequenceTest, SuspendRefresherGivesUpAfterTwoSeconds) {
   EXPECT_EQ(ui.Messages[0].Text, QStringLiteral("Error: it's impossible to suspend the thread (33)"));
   EXPECT_EQ(ui.Messages[0].Title, QStringLiteral("Comunication Error"));
 }
+
+TEST_F(ConnectSequenceTest, LoadAllDefaultsCachesEveryDefaultWithoutWriting) {
+  ASSERT_EQ(module.ConnectAndReadAll(4, 0), 0); // the caches hold the unit's bytes
+  Object().Calls.clear();
+  module.LoadAllDefaults();
+  EXPECT_EQ(Object().CountOf("Write"), 0);
+  for (TNoxSerialData *item : module.DataItems()) {
+    if (auto *number = qobject_cast<TNoxNumber *>(item)) {
+      EXPECT_NEAR(number->ConvertToUser(number->RawValue()), number->DefaultValue(),
+                  std::max(number->Precision(), 1e-9))
+          << number->objectName().toStdString();
+    }
+  }
+}
+
+TEST_F(ConnectSequenceTest, ActivateLiveValuesActivatesEveryOne) {
+  for (TNoxSerialData *item : module.DataItems())
+    if (auto *live = qobject_cast<TNoxPacketData *>(item))
+      live->SetActive(false);
+  module.ActivateLiveValues();
+  int active = 0;
+  for (TNoxSerialData *item : module.DataItems())
+    if (auto *live = qobject_cast<TNoxPacketData *>(item))
+      active += live->Active() ? 1 : 0;
+  EXPECT_EQ(active, 9);
+}
+
+TEST_F(ConnectSequenceTest, SaveAndLoadShowTheirProgress) {
+  FakeClock clock; // the handlers' pauses pass at once
+  ASSERT_EQ(module.ConnectAndReadAll(4, 0), 0);
+  QTemporaryDir dir;
+  const QString file = dir.filePath(QStringLiteral("unit.kfg"));
+  QList<int> walk;
+  for (int i = 0; i < 81; ++i)
+    walk << i * 100 / 81;
+  ui.Positions.clear();
+  ASSERT_TRUE(module.SaveConfiguration(file));
+  EXPECT_EQ(ui.Positions, QList<int>{0} + walk);
+  ui.Positions.clear();
+  module.LoadConfiguration(file);
+  EXPECT_EQ(ui.Positions, QList<int>{0} + walk + walk) << "the bar runs again for the second pass";
+}
+
+// The yellow-wire pair takes part in loading and in the speed handler only
+// on firmware that has it; the read-only status flags are never written.
+class YellowWireTest : public ConnectSequenceTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(YellowWireTest, PairTakesPartOnlyWhenSupported) {
+  const bool supported = GetParam();
+  FakeClock clock;
+  identification = {{1, 36, static_cast<std::uint8_t>(supported ? 26 : 1), 0, 0, 0, 0, 0}};
+  const auto prepare = state->Prepare;
+  state->Prepare = [prepare](FakeProtocolObject &object) {
+    prepare(object);
+    object.Memory[192] = 40; // 3000 RPM
+    object.Memory[193] = 50; // 2400 RPM
+  };
+  ASSERT_EQ(module.ConnectAndReadAll(4, 0), 0);
+  ASSERT_EQ(module.YellowWireSupported(), supported);
+  QTemporaryDir dir;
+  const QString file = dir.filePath(QStringLiteral("unit.kfg"));
+  ASSERT_TRUE(module.SaveConfiguration(file));
+  Object().Calls.clear();
+  module.LoadConfiguration(file);
+  for (int address : {192, 193})
+    EXPECT_EQ(Object().CountOf(QStringLiteral("WriteAtAddress(0,%1,").arg(address)) > 0, supported) << address;
+  EXPECT_EQ(Object().CountOf(QStringLiteral("WriteAtAddress(0,122,")), 0);
+
+  module.GiriCutOffFiliGialli->SetCoeffB(117000);
+  Object().Calls.clear();
+  ASSERT_TRUE(module.TIPO_ACCENSIONE->SetValue(1));
+  EXPECT_EQ(Object().CountOf(QStringLiteral("WriteAtAddress(0,192,")) > 0, supported);
+  EXPECT_EQ(module.GiriCutOffFiliGialli->CoeffB(), supported ? 96000 : 117000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Firmware, YellowWireTest, ::testing::Bool());
 
 } // namespace
