@@ -261,10 +261,7 @@ void TFormMain::ApplyTexts() {
   m_ui->ActionAbout->setText(text(9));
 }
 
-void TFormMain::FillProcessWideTexts() {
-  for (int id : TSerialDataModule::TranslatedTextIds())
-    m_module.SetTranslatedText(id, m_module.Text(id));
-}
+void TFormMain::FillProcessWideTexts() { m_module.ApplyProcessTexts(); }
 
 void TFormMain::ApplyLanguageAndLayout() {
   const int language = NoxRegistryData->GetIntegerValue(QStringLiteral("Language"));
