@@ -59,7 +59,9 @@ TEST_P(ConvertToUserTest, GivesTheUserValue) {
   auto item = MakeItem(c.layout);
   if (c.layout.transformation == ttNonLinearTabled)
     item->SetConversionTable(TemperatureRatios(), TemperatureDegrees());
-  EXPECT_DOUBLE_EQ(item->ConvertToUser(c.raw), c.expected) << c.name;
+  const double user = item->ConvertToUser(c.raw);
+  EXPECT_DOUBLE_EQ(user, c.expected) << c.name;
+  EXPECT_EQ(std::signbit(user), std::signbit(c.expected)) << c.name << ": shown as \"-0\" otherwise";
 }
 
 Layout Tps() {
@@ -116,7 +118,8 @@ INSTANTIATE_TEST_SUITE_P(
         ToUserCase{"positive tie goes up", Rounded(1), 5, 3},    // 2.5 -> 3
         ToUserCase{"negative tie goes up", Rounded(1), 0xFB, -2}, // -5 / 2 = -2.5 -> -2
         ToUserCase{"no rounding without precision", Rounded(0), 5, 2.5},
-        ToUserCase{"error values are not rounded", Speed(10), 0, CONVERSION_ZERO_DENOMINATOR}),
+        ToUserCase{"error values are not rounded", Speed(10), 0, CONVERSION_ZERO_DENOMINATOR},
+        ToUserCase{"rounding to -0 gives 0", Overlap(), 0, 0}),
     CaseName<ToUserCase>);
 
 TEST(ConvertToUser, TemperatureBeforeRoundingLiesBetween20And25) {
