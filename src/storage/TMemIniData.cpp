@@ -1,6 +1,6 @@
 #include "storage/TMemIniData.h"
+#include "platform/SafeFileWriter.h"
 
-#include <QFile>
 #include <QStringView>
 #include <limits>
 
@@ -337,9 +337,6 @@ void TMemIniData::UpdateFile() {
 }
 
 bool TMemIniData::SaveToFile(const QString &fileName) const {
-  const QByteArray bytes = TextBytes();
-  QFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-    return false;
-  return file.write(bytes) == bytes.size() && file.flush();
+  // A file that cannot be written whole keeps its previous text.
+  return SafeFileWriter::Write(fileName, TextBytes());
 }
