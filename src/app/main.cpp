@@ -12,7 +12,6 @@
 int main(int argc, char **argv) {
   NoxApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("noxconfig"));
-  QApplication::setApplicationDisplayName(QStringLiteral("QMD652"));
   QApplication::setApplicationVersion(QStringLiteral(NOX_VERSION_STRING));
 
   QCommandLineParser parser;

@@ -26,5 +26,5 @@ QString NoxApplication::MessageOf(std::exception_ptr exception) {
 
 void NoxApplication::ShowCurrentException() {
   const QString text = MessageOf(std::current_exception());
-  QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), text);
+  QMessageBox::critical(nullptr, QApplication::applicationName(), text);
 }

@@ -11,7 +11,7 @@
 TFormAttesa *FormAttesa = nullptr;
 
 TFormAttesa::TFormAttesa(QWidget *owner)
-    : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : QWidget(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_ui(std::make_unique<Ui::TFormAttesa>()) {
   m_ui->setupUi(this);
   if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -70,6 +70,12 @@ bool TFormAttesa::event(QEvent *event) {
 }
 
 void TFormAttesa::closeEvent(QCloseEvent *event) {
+  // Some window managers keep a close button whatever the window asks for;
+  // the operation that owns the window decides when it ends.
+  if (event->spontaneous()) {
+    event->ignore();
+    return;
+  }
   disconnect(m_activationHandler);
   QWidget::closeEvent(event);
 }
