@@ -7,10 +7,10 @@
 #include "windows/TFormMain.h"
 
 #include <QCommandLineParser>
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char **argv) {
-  NoxApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("noxconfig"));
   QApplication::setApplicationVersion(QStringLiteral(NOX_VERSION_STRING));
 
@@ -18,8 +18,10 @@ int main(int argc, char **argv) {
   parser.setApplicationDescription(
       QStringLiteral("Configuration and diagnosis of LPG/CNG gas-conversion control units.\n"
                      "Without --library the simulated unit beside this program is used."));
-  parser.addHelpOption();
-  parser.addVersionOption();
+  const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                QStringLiteral("This text."));
+  parser.addOption(help);
+  const QCommandLineOption version = parser.addVersionOption();
   const QCommandLineOption noSplash(QStringLiteral("no-splash"),
                                     QStringLiteral("Start without the splash picture."));
   const QCommandLineOption library(QStringLiteral("library"),
@@ -32,7 +34,28 @@ int main(int argc, char **argv) {
   parser.addOption(noSplash);
   parser.addOption(noCompare);
   parser.addOption(library);
-  parser.process(app);
+  // --help and --version are answered before the application object exists,
+  // so that they work without a display. Qt's own options (-platform...) are
+  // known only once it has taken them out.
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i)
+    arguments << QString::fromLocal8Bit(argv[i]);
+  parser.parse(arguments);
+  if (parser.isSet(help)) {
+    std::fputs(qPrintable(parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                                    QStringLiteral("noxconfig"))),
+               stdout);
+    return 0;
+  }
+  if (parser.isSet(version)) {
+    std::printf("noxconfig %s\n", NOX_VERSION_STRING);
+    return 0;
+  }
+  NoxApplication app(argc, argv);
+  if (!parser.parse(QCoreApplication::arguments())) {
+    std::fprintf(stderr, "noxconfig: %s\nTry 'noxconfig --help'.\n", qPrintable(parser.errorText()));
+    return 1;
+  }
 
   try {
     DesktopUserInterface ui;
