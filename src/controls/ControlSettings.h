@@ -24,23 +24,26 @@ protected:
   QPointer<TChildLabel> m_caption;
 };
 
-// The resizer's settings.
+// The resizer's settings; a resizer deleted on its own is forgotten and its
+// settings read as their initial values.
 class ResizerSettings {
 public:
   TResizer *Resizer() const { return m_resizer; }
-  int ResizingBorder() const { return m_resizer->ResizingBorder(); }
-  void setResizingBorder(int value) { m_resizer->setResizingBorder(value); }
-  Nox::TResizingMode ResizingMode() const { return m_resizer->ResizingMode(); }
-  void setResizingMode(Nox::TResizingMode value) { m_resizer->setResizingMode(value); }
-  int GridDimension() const { return m_resizer->GridDimension(); }
-  void setGridDimension(int value) { m_resizer->setGridDimension(value); }
-  bool FixDblClick() const { return m_resizer->FixDblClick(); }
-  void setFixDblClick(bool value) { m_resizer->setFixDblClick(value); }
+  int ResizingBorder() const { return m_resizer ? m_resizer->ResizingBorder() : 8; }
+  void setResizingBorder(int value);
+  Nox::TResizingMode ResizingMode() const {
+    return m_resizer ? m_resizer->ResizingMode() : Nox::raHorizontal | Nox::raMove;
+  }
+  void setResizingMode(Nox::TResizingMode value);
+  int GridDimension() const { return m_resizer ? m_resizer->GridDimension() : 10; }
+  void setGridDimension(int value);
+  bool FixDblClick() const { return m_resizer ? m_resizer->FixDblClick() : true; }
+  void setFixDblClick(bool value);
 
 protected:
   explicit ResizerSettings(QWidget *control) : m_resizer(new TResizer(control)) {}
   ~ResizerSettings() = default;
-  TResizer *m_resizer; // a child of the control
+  QPointer<TResizer> m_resizer; // a child of the control
 };
 
 // The decoration's settings.

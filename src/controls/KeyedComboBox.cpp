@@ -133,9 +133,9 @@ void KeyedComboBox::focusInEvent(QFocusEvent *event) {
 }
 
 void KeyedComboBox::focusOutEvent(QFocusEvent *event) {
-  const bool leaving = CountsAsFocusMove(event->reason());
-  if (leaving && ListOpen())
-    hidePopup();
+  // Opening the list hands the focus to the list itself: that is no leaving.
+  // The list closes by itself when the fitter clicks elsewhere.
+  const bool leaving = CountsAsFocusMove(event->reason()) && !ListOpen();
   QComboBox::focusOutEvent(event);
   if (leaving)
     Q_EMIT Exited();
