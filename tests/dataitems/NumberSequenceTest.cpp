@@ -1,6 +1,7 @@
 #include "dataitems/NumberConversion.h"
 #include "dataitems/TBaseTransformation.h"
 #include "dataitems/TNoxNumber.h"
+#include "support/CaseName.h"
 #include "support/FakeConnection.h"
 #include "support/MapIniStore.h"
 #include "support/MessageRecorder.h"
@@ -299,7 +300,8 @@ INSTANTIATE_TEST_SUITE_P(
         MaskedRefusalCase{"old-mode file load 9", false, Refused,
                           [](TNoxNumber &n) { return LoadFrom(n, "9", true); }},
         MaskedRefusalCase{"old-mode raw file load 9", false, Refused,
-                          [](TNoxNumber &n) { return LoadFrom(n, "9", true, false); }}));
+                          [](TNoxNumber &n) { return LoadFrom(n, "9", true, false); }}),
+    CaseName<MaskedRefusalCase>);
 
 TEST_F(NumberSequenceTest, WidthCheckAcceptsBothReadingsOfAByte) {
   TNoxNumber number;

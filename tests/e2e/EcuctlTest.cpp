@@ -3,6 +3,7 @@
 #include "dataitems/TNoxPacketData.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "platform/DynamicLibrary.h"
+#include "support/CaseName.h"
 #include "support/WaitFor.h"
 
 #include <QDir>
@@ -285,7 +286,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(RefusedSetCase{"byte cannot be read", {"read_fail = 163"}, "TIPO_ACCENSIONE=5"},
                       RefusedSetCase{"bits beyond the ignition type", {}, "TIPO_ACCENSIONE=9"},
                       RefusedSetCase{"negative ignition type", {}, "TIPO_ACCENSIONE=-1"},
-                      RefusedSetCase{"bits beyond the change-over type", {}, "TIPO_CAMBIO=5"}));
+                      RefusedSetCase{"bits beyond the change-over type", {}, "TIPO_CAMBIO=5"}),
+    CaseName<RefusedSetCase>);
 
 // The core's texts come from the language library in the chosen language.
 struct MessageCase {
@@ -323,7 +325,8 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{"no such folder, Italian", {}, {"--language", "0", "save", "/nonexistent-folder/car.kfg"},
                     "error: Errore file: Il file esiste già e non può essere sostituito.\n"},
         MessageCase{"line lost during the read-all", {"lose_connection_after = 30"}, {"identify"},
-                    "error: Connection: the connection to the unit was lost\n"}));
+                    "error: Connection: the connection to the unit was lost\n"}),
+    CaseName<MessageCase>);
 
 // A save that cannot complete keeps the previous file whole and fails with
 // exit code 7, whether the disk is full or the process may not write more.
