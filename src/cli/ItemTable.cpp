@@ -22,10 +22,7 @@ bool ItemTable::ParseFormat(const QString &text, Format &format) {
 }
 
 QString ItemTable::Number(double value) {
-  // "%g" would show both failure values as -1e+07: print them whole.
-  if (NumberConversion::IsFailureValue(value))
-    return QString::number(static_cast<qint64>(value));
-  return NumberConversion::FormatG(value == 0 ? 0.0 : value); // never "-0"
+  return NumberConversion::FormatDataValue(value);
 }
 
 QString ItemTable::TableCell(const QString &cell) {

@@ -68,4 +68,10 @@ QString FormatG(double value, int significantDigits) {
   return QString::asprintf(format.constData(), value);
 }
 
+QString FormatDataValue(double value) {
+  if (IsFailureValue(value))
+    return QString::number(static_cast<qint64>(value));
+  return FormatG(value == 0 ? 0.0 : value);
+}
+
 } // namespace NumberConversion

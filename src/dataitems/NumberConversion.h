@@ -36,4 +36,8 @@ inline bool TryParseInteger(const QString &text, int &value) { return IntegerTex
 // C "%g" (six significant digits unless told) with "." whatever the locale.
 QString FormatG(double value, int significantDigits = 6);
 
+// A user value as data output shows it ("%g"), except that the two failure
+// values print whole ("%g" would make both -1e+07) and -0 prints as "0".
+QString FormatDataValue(double value);
+
 } // namespace NumberConversion

@@ -6,12 +6,14 @@
 namespace {
 
 // The two conversion failures must stay apart: "%g" would print both as
-// -1e+07. Whole numbers in csv and json, a word in the aligned table.
+// -1e+07. Whole numbers in csv and json (the live log included), a word in
+// the aligned table.
 TEST(ItemTable, ConversionFailuresAreToldApartInEveryFormat) {
-  EXPECT_EQ(ItemTable::Number(CONVERSION_NOT_IN_TABLE), QStringLiteral("-10000001"));
-  EXPECT_EQ(ItemTable::Number(CONVERSION_ZERO_DENOMINATOR), QStringLiteral("-10000002"));
-  EXPECT_EQ(ItemTable::Number(-0.0), QStringLiteral("0"));
-  EXPECT_EQ(ItemTable::Number(1538.46), QStringLiteral("1538.46"));
+  using NumberConversion::FormatDataValue;
+  EXPECT_EQ(FormatDataValue(CONVERSION_NOT_IN_TABLE), QStringLiteral("-10000001"));
+  EXPECT_EQ(FormatDataValue(CONVERSION_ZERO_DENOMINATOR), QStringLiteral("-10000002"));
+  EXPECT_EQ(FormatDataValue(-0.0), QStringLiteral("0"));
+  EXPECT_EQ(FormatDataValue(1538.46), QStringLiteral("1538.46"));
 
   ItemTable table({QStringLiteral("name"), QStringLiteral("value")});
   table.AddRow({QStringLiteral("TipoSensore"), ItemTable::Number(CONVERSION_NOT_IN_TABLE)});
