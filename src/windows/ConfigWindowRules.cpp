@@ -1,18 +1,9 @@
 #include "windows/ConfigWindowRules.h"
 
+#include "controls/FloatText.h"
 #include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
 #include "ecuconfig/TSerialDataModule.h"
-
-#include <QLocale>
-
-namespace {
-QString Number(double value) {
-  QLocale locale;
-  locale.setNumberOptions(QLocale::OmitGroupSeparator);
-  return locale.toString(value, 'g', 15);
-}
-} // namespace
 
 bool ConfigWindowRules::UnitConnected(const TSerialDataModule &module) {
   const TNoxConnection *connection = module.NoxConnection;
@@ -55,6 +46,6 @@ int ConfigWindowRules::SwitchTypeValue(int itemIndex) {
 }
 
 QString ConfigWindowRules::LimitsHint(const TNoxSerialData &item) {
-  return QStringLiteral("(") + Number(item.ValueMin()) + QStringLiteral(";") + Number(item.ValueMax()) +
-         QStringLiteral(" ") + item.MeasureUnit() + QStringLiteral(")");
+  return QStringLiteral("(") + FloatToText(item.ValueMin()) + QStringLiteral(";") +
+         FloatToText(item.ValueMax()) + QStringLiteral(" ") + item.MeasureUnit() + QStringLiteral(")");
 }

@@ -1,0 +1,232 @@
+#include "windows/TFormConfig.h"
+
+#include "controls/TNoxCheckBox.h"
+#include "controls/TNoxComboBox.h"
+#include "controls/TNoxLabel.h"
+#include "controls/TValueEditEx.h"
+#include "dataitems/TNoxConnection.h"
+#include "dataitems/TNoxNumber.h"
+#include "ecuconfig/TSerialDataModule.h"
+#include "ui_TFormConfig.h"
+#include "windows/ConfigControlBindings.h"
+#include "windows/ConfigWindowRules.h"
+#include "windows/FormTextTable.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QProgressBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTimer>
+
+TFormConfig *FormConfig = nullptr;
+
+namespace {
+constexpr int LIVE_PANEL_HEIGHT = 134;
+constexpr int STATUS_BAR_HEIGHT = 22;
+constexpr int TEXT_CONNECTED = 10;
+constexpr int TEXT_NOT_CONNECTED = 11;
+const QColor kStatusRed(0xFF, 0, 0);
+const QColor kStatusGreen(0, 0x80, 0);
+
+void SetTextColor(QWidget *widget, const QColor &color) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::WindowText, color);
+  widget->setPalette(palette);
+}
+} // namespace
+
+TFormConfig::TFormConfig(TSerialDataModule &module, QWidget *parent)
+    : QDialog(parent), m_module(module), m_ui(std::make_unique<Ui::TFormConfig>()) {
+  FormConfig = this;
+  m_ui->setupUi(this);
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  // The pages change with Page Up and Page Down; the tabs never hold the
+  // focus, so the fields' own keys always reach a field.
+  m_ui->PageControl1->tabBar()->setFocusPolicy(Qt::NoFocus);
+  BuildStatusBar();
+  m_timer = new QTimer(this);
+  m_timer->setObjectName(QStringLiteral("Timer"));
+  m_timer->setInterval(1000);
+  connect(m_timer, &QTimer::timeout, this, &TFormConfig::TimerTimer);
+  ConfigControlBindings::Apply(this, module);
+  ConnectHandlers();
+
+  // Creation steps. The status bar and the live panel stay at the bottom
+  // whatever the size (resizeEvent).
+  if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+    const QSize workArea = screen->availableSize();
+    if (workArea.width() <= 1024 || workArea.height() <= 745)
+      setWindowState(windowState() | Qt::WindowMaximized);
+  }
+  module.TipoSensore->SetDefaultValue(1);
+  module.TIPO_COMMUTATORE->SetDefaultValue(ConfigWindowRules::SWITCH_TYPE_DEFAULT);
+  // The switch type is set for the fitter (SyncCommutatore), never by them:
+  // the emulation type takes its row, the wave button the emulation's.
+  const int switchRow = m_ui->NoxComboCommutatore->y();
+  m_ui->ButtonOndaCostruita->move(m_ui->ButtonOndaCostruita->x(), m_ui->NoxComboTipoEmul->y());
+  m_ui->NoxComboTipoEmul->move(m_ui->NoxComboTipoEmul->x(), switchRow);
+  m_ui->NoxComboCommutatore->setVisible(false);
+  m_ui->NoxComboCommutatore->move(m_ui->NoxComboCommutatore->x(), 200000);
+  module.LoadAllDefaults();
+
+  VehicleConfigView::SetView(this);
+}
+
+TFormConfig::~TFormConfig() {
+  if (VehicleConfigView::Current() == this)
+    VehicleConfigView::SetView(nullptr);
+  if (m_keyPreview)
+    qApp->removeEventFilter(this);
+  if (FormConfig == this)
+    FormConfig = nullptr;
+}
+
+void TFormConfig::BuildStatusBar() {
+  m_statusBar = new QStatusBar(this);
+  m_statusBar->setObjectName(QStringLiteral("StatusBar"));
+  m_statusBar->setSizeGripEnabled(false);
+  QFont bold = font();
+  bold.setBold(true);
+  bold.setPixelSize(16);
+  m_statusPanel0 = new QLabel(QStringLiteral("Centralina non connessa"), m_statusBar);
+  m_statusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
+  m_statusPanel0->setFixedWidth(500);
+  m_statusPanel0->setFont(bold);
+  SetTextColor(m_statusPanel0, kStatusRed);
+  m_statusPanel1 = new QLabel(m_statusBar);
+  m_statusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+  m_statusPanel1->setFont(bold);
+  SetTextColor(m_statusPanel1, kStatusGreen);
+  m_statusBar->addWidget(m_statusPanel0);
+  m_statusBar->addWidget(m_statusPanel1, 1);
+}
+
+QLabel *TFormConfig::StatusPanel(int index) const {
+  return index == 0 ? m_statusPanel0 : m_statusPanel1;
+}
+
+void TFormConfig::MirrorStatus(const QColor &color, const QString &panel0, const QString &panel1) {
+  SetTextColor(m_statusPanel0, color);
+  m_statusPanel0->setText(panel0);
+  m_statusPanel1->setText(panel1);
+  m_statusBar->repaint();
+}
+
+void TFormConfig::resizeEvent(QResizeEvent *event) {
+  QDialog::resizeEvent(event);
+  const int pagesHeight = height() - LIVE_PANEL_HEIGHT - STATUS_BAR_HEIGHT;
+  m_ui->PageControl1->setGeometry(0, 0, width(), pagesHeight);
+  m_ui->PanelRealTime->setGeometry(0, pagesHeight, width(), LIVE_PANEL_HEIGHT);
+  m_statusBar->setGeometry(0, height() - STATUS_BAR_HEIGHT, width(), STATUS_BAR_HEIGHT);
+}
+
+void TFormConfig::showEvent(QShowEvent *event) {
+  if (!event->spontaneous()) {
+    FormShow();
+    if (!m_keyPreview) {
+      qApp->installEventFilter(this);
+      m_keyPreview = true;
+    }
+  }
+  QDialog::showEvent(event);
+}
+
+void TFormConfig::hideEvent(QHideEvent *event) {
+  if (!event->spontaneous() && m_keyPreview) {
+    qApp->removeEventFilter(this);
+    m_keyPreview = false;
+  }
+  QDialog::hideEvent(event);
+}
+
+void TFormConfig::FormShow() {
+  m_ui->PageControl1->setCurrentIndex(0);
+  ShowOptionFields();
+  const TNoxConnection *connection = m_module.NoxConnection;
+  if (connection->Loaded()) {
+    if (connection->ProtocolObject()->IsConnected()) {
+      ShowCambioFields();
+      SetTextColor(m_statusPanel0, kStatusGreen);
+      m_statusPanel0->setText(m_module.TranslatedText(TEXT_CONNECTED));
+      // The wave belongs to "Circuito Aperto" alone; a button left enabled
+      // from an earlier showing would offer it for another emulation.
+      m_ui->ButtonOndaCostruita->setEnabled(m_ui->NoxComboTipoEmul->currentIndex() == 2);
+      m_ui->ButtonReset->setEnabled(true);
+    } else {
+      m_module.ClearLiveValues();
+      SetTextColor(m_statusPanel0, kStatusRed);
+      m_statusPanel0->setText(m_module.TranslatedText(TEXT_NOT_CONNECTED));
+      m_ui->ButtonOndaCostruita->setEnabled(false);
+    }
+  } else {
+    m_ui->ButtonOndaCostruita->setEnabled(false);
+  }
+  SyncCommutatore();
+  m_ui->ButtonOndaCostruita->setVisible(true);
+  m_ui->NoxComboTipoAcc->setFocus(Qt::OtherFocusReason);
+}
+
+void TFormConfig::ShowOptionFieldsOfFlags() {
+  const bool affondata = m_ui->NoxCheckBoxAff->isChecked();
+  m_ui->NoxValEditPosAff->setVisible(affondata);
+  m_ui->NoxValEditTPSAff->setVisible(affondata);
+  const bool cutOff = m_ui->NoxCheckBoxCutOff->isChecked();
+  m_ui->NoxValEditGiriCutOff->setVisible(cutOff);
+  m_ui->NoxValEditPosCutOff->setVisible(cutOff);
+  m_ui->NoxValEditPosDef->setVisible(m_ui->NoxCheckBoxDef->isChecked());
+}
+
+void TFormConfig::ShowOptionFields() {
+  ShowOptionFieldsOfFlags();
+  NoxCheckBoxFuoriGiriClick();
+}
+
+void TFormConfig::ShowCambioFields() {
+  const bool kickTime = m_module.TIPO_CAMBIO->GetIntValue() == 2;
+  m_ui->NOXValueEditTempoDiCicchetto->setVisible(kickTime);
+  m_ui->NoxValEditNGiriCambio->setVisible(!kickTime);
+  m_ui->NoxValEditTempCambio->setEnabled(!kickTime);
+}
+
+void TFormConfig::SyncCommutatore() {
+  const int v = m_module.TIPO_COMMUTATORE->GetIntValue();
+  const TNoxConnection *connection = m_module.NoxConnection;
+  const bool loaded = connection->Loaded();
+  const bool connected = loaded && connection->ProtocolObject()->IsConnected();
+  TNoxComboBox *combo = m_ui->NoxComboCommutatore;
+  // Selecting from code is no choice of the fitter: it commits nothing.
+  combo->setCurrentIndex(ConfigWindowRules::SwitchTypeIndex(v, combo->currentIndex(), loaded, connected));
+  if (combo->currentIndex() < 0)
+    m_module.TIPO_COMMUTATORE->SetIntValue(ConfigWindowRules::SWITCH_TYPE_DEFAULT);
+}
+
+void TFormConfig::SetDefaultLabelColor(std::uint32_t color) {
+  SetTextColor(m_ui->NoxLabelDefault, QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
+}
+
+void TFormConfig::SetTimerEnabled(bool enabled) {
+  if (enabled)
+    m_timer->start();
+  else
+    m_timer->stop();
+}
+
+void TFormConfig::SetTpsBandPosition(int indicator, int position) {
+  if (auto *lamp = findChild<QProgressBar *>(QStringLiteral("LMDProgressFillTPS%1").arg(indicator)))
+    lamp->setValue(position);
+}
+
+void TFormConfig::SetLambdaBandPosition(int indicator, int position) {
+  if (auto *lamp = findChild<QProgressBar *>(QStringLiteral("LMDProgressFillLambda%1").arg(indicator)))
+    lamp->setValue(position);
+}
+
+void TFormConfig::ApplyTexts() {
+  FormTextTable::Apply(this, FormTextTable::FormConfig(), [this](int id) { return m_module.Text(id); });
+  QLabel *note = m_ui->LabelNota;
+  note->adjustSize();
+  note->move(width() / 2 - note->width() / 2, note->y());
+}

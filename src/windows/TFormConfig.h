@@ -1,0 +1,81 @@
+#pragma once
+#include "ecuconfig/VehicleConfigView.h"
+
+#include <QDialog>
+#include <QPointer>
+#include <memory>
+
+class QLabel;
+class QStatusBar;
+class QTimer;
+class TSerialDataModule;
+class TValueEditEx;
+namespace Ui {
+class TFormConfig;
+}
+
+// The vehicle configuration window, where the fitter spends the day: three
+// pages of bound controls (each confirmed value reaches the unit at once),
+// the live values with their band lamps, and the EEPROM erase. Created once
+// at start-up, shown modally by the main window's F1 and hidden in between.
+// It is the core's VehicleConfigView while it exists.
+class TFormConfig : public QDialog, public VehicleConfigView {
+  Q_OBJECT
+public:
+  explicit TFormConfig(TSerialDataModule &module, QWidget *parent = nullptr);
+  ~TFormConfig() override;
+
+  // Every caption, page title and combo list in the current language.
+  void ApplyTexts();
+  // The status bar follows the main window's.
+  void MirrorStatus(const QColor &color, const QString &panel0, const QString &panel1);
+  QLabel *StatusPanel(int index) const;
+
+  // Steps shared by the handlers and the core.
+  void ShowOptionFields();
+  void ShowCambioFields();
+
+  // ---- VehicleConfigView
+  void ShowOptionFieldsOfFlags() override;
+  void SyncCommutatore() override;
+  void SetDefaultLabelColor(std::uint32_t color) override;
+  void SetTimerEnabled(bool enabled) override;
+  void SetTpsBandPosition(int indicator, int position) override;
+  void SetLambdaBandPosition(int indicator, int position) override;
+
+  QTimer *Timer() const { return m_timer; }
+
+protected:
+  void showEvent(QShowEvent *event) override;
+  void hideEvent(QHideEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+  void keyPressEvent(QKeyEvent *event) override;
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+  void FormShow();
+  bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+  void SelectPage(int step);
+  void NoxValEditNGiriCambioEnter(TValueEditEx *edit);
+  void NoxValEditNGiriCambioExit();
+  void NoxCheckBoxFuoriGiriClick();
+  void NoxComboTipoEmulChange();
+  void NoxComboCommutatoreChange();
+  void ButtonOndaCostruitaClick();
+  void ButtonResetClick();
+  void TimerTimer();
+  void BuildStatusBar();
+  void ConnectHandlers();
+  void SetVisibleByName(const char *name, bool visible);
+
+  TSerialDataModule &m_module;
+  std::unique_ptr<Ui::TFormConfig> m_ui;
+  QStatusBar *m_statusBar = nullptr;
+  QLabel *m_statusPanel0 = nullptr;
+  QLabel *m_statusPanel1 = nullptr;
+  QTimer *m_timer = nullptr;
+  bool m_keyPreview = false;
+};
+
+// The process's vehicle configuration window; set while one exists.
+extern TFormConfig *FormConfig;

@@ -1,0 +1,86 @@
+#include "windows/TFormOndaCostruita.h"
+
+#include "controls/FloatText.h"
+#include "controls/TNumericEdit.h"
+#include "controls/TValueEditEx.h"
+#include "dataitems/TNoxNumber.h"
+#include "ecuconfig/TSerialDataModule.h"
+#include "ui_TFormOndaCostruita.h"
+#include "windows/ConstructedWaveTime.h"
+#include "windows/FormTextTable.h"
+
+#include <QKeyEvent>
+#include <QShowEvent>
+
+TFormOndaCostruita::TFormOndaCostruita(TSerialDataModule &module, QWidget *parent)
+    : QDialog(parent), m_module(module), m_ui(std::make_unique<Ui::TFormOndaCostruita>()) {
+  m_ui->setupUi(this);
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  m_ui->NoxValEditNVolteAlto->setValue(module.NUMERO_VOLTE_ALTO);
+  m_ui->NoxValueEditNVolteBasso->setValue(module.NUVERO_VOLTE_BASSO);
+  m_ui->NoxValueEditNumeroOnde->setValue(module.NUMERO_RIPETIZIONI_ONDA);
+  m_ui->NumericEditSondaSconnessa->setNextControl(m_ui->NoxValueEditNumeroOnde);
+  m_ui->NumericEditSondaSconnessa->setPrevControl(m_ui->NoxValueEditNVolteBasso);
+  FormTextTable::Apply(this, FormTextTable::FormOndaCostruita(),
+                       [&module](int id) { return module.Text(id); });
+  connect(m_ui->NumericEditSondaSconnessa, &TNumericEdit::KeyDown, this,
+          [this](int &key) { NumericEditSondaSconnessaKeyDown(key); });
+  connect(m_ui->NoxValueEditNumeroOnde, &TValueEditEx::KeyDown, this,
+          [this](int &key) { NoxValueEditNumeroOndeKeyDown(key); });
+  connect(m_ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+TFormOndaCostruita::~TFormOndaCostruita() = default;
+
+void TFormOndaCostruita::showEvent(QShowEvent *event) {
+  if (!event->spontaneous())
+    FormShow();
+  QDialog::showEvent(event);
+}
+
+void TFormOndaCostruita::keyPressEvent(QKeyEvent *event) {
+  // Enter confirms a field, never the OK button unless it has the focus;
+  // the window closes with OK only.
+  switch (event->key()) {
+  case Qt::Key_Escape:
+  case Qt::Key_Return:
+  case Qt::Key_Enter:
+    event->accept();
+    return;
+  default:
+    QDialog::keyPressEvent(event);
+  }
+}
+
+void TFormOndaCostruita::FormShow() {
+  m_ui->NoxValEditNVolteAlto->ReloadValue();
+  m_ui->NoxValueEditNVolteBasso->ReloadValue();
+  m_ui->NoxValueEditNumeroOnde->ReloadValue();
+  const double seconds = ConstructedWaveTime::ToSeconds(m_module.NUMERO_VOLTE_TRI->GetIntValue(),
+                                                        m_module.NUMERO_RIPETIZIONI_TRI->GetIntValue());
+  m_ui->NumericEditSondaSconnessa->setText(FloatToText(seconds));
+}
+
+// Runs before the field's own Enter, on the text as typed.
+void TFormOndaCostruita::NumericEditSondaSconnessaKeyDown(int key) {
+  if (key != Qt::Key_Return && key != Qt::Key_Enter)
+    return;
+  const ConstructedWaveTime::Split split =
+      ConstructedWaveTime::FromText(m_ui->NumericEditSondaSconnessa->text());
+  TNoxNumber *blocks = m_module.NUMERO_RIPETIZIONI_TRI;
+  blocks->SetIntValue(split.Blocks & 0xFF);
+  m_module.NUMERO_VOLTE_TRI->SetIntValue(split.Ticks & 0xFF);
+  if (split.FinalBlocks >= 0)
+    blocks->SetIntValue(split.FinalBlocks & 0xFF);
+}
+
+// Runs before the field commits its text.
+void TFormOndaCostruita::NoxValueEditNumeroOndeKeyDown(int key) {
+  if (key != Qt::Key_Return && key != Qt::Key_Enter)
+    return;
+  TValueEditEx *edit = m_ui->NoxValueEditNumeroOnde;
+  const QString committed = ConstructedWaveTime::WaveCountText(
+      edit->text(), m_module.NUMERO_VOLTE_TRI->GetIntValue(), m_module.NUMERO_RIPETIZIONI_TRI->GetIntValue());
+  if (committed != edit->text())
+    edit->setText(committed);
+}

@@ -1,0 +1,32 @@
+#pragma once
+#include <QDialog>
+#include <memory>
+
+class TSerialDataModule;
+namespace Ui {
+class TFormOndaCostruita;
+}
+
+// "Costruzione Onda": the wave the unit emulates on the lambda line with the
+// "Circuito Aperto" emulation. High time, low time and the number of waves
+// are bound fields; the disconnected-probe time is typed in seconds and
+// split here into the unit's blocks and ticks. Created, shown modally and
+// destroyed by the vehicle configuration window.
+class TFormOndaCostruita : public QDialog {
+  Q_OBJECT
+public:
+  explicit TFormOndaCostruita(TSerialDataModule &module, QWidget *parent = nullptr);
+  ~TFormOndaCostruita() override;
+
+protected:
+  void showEvent(QShowEvent *event) override;
+  void keyPressEvent(QKeyEvent *event) override;
+
+private:
+  void FormShow();
+  void NumericEditSondaSconnessaKeyDown(int key);
+  void NoxValueEditNumeroOndeKeyDown(int key);
+
+  TSerialDataModule &m_module;
+  std::unique_ptr<Ui::TFormOndaCostruita> m_ui;
+};

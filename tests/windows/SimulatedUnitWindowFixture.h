@@ -1,0 +1,59 @@
+#pragma once
+// Real windows on the simulated unit: the data module as the program builds
+// it, with the language library beside the test binary, and the unit's own
+// memory to check what reached it.
+#include "dataitems/TNoxConnection.h"
+#include "ecuconfig/TSerialDataModule.h"
+#include "support/RecordingUserInterface.h"
+#include "translator/TTranslator.h"
+
+#include <QCoreApplication>
+#include <QTemporaryFile>
+#include <gtest/gtest.h>
+
+namespace window_test {
+
+// Records like its base and answers the yes/no question as told.
+class AnsweringUserInterface : public RecordingUserInterface {
+public:
+  bool AskYesNo(const QString &text, const QString &title) override {
+    Questions << text + QStringLiteral(" | ") + title;
+    return Answer;
+  }
+  bool Answer = false;
+  QStringList Questions;
+};
+
+class SimulatedUnitWindowFixture : public ::testing::Test {
+protected:
+  explicit SimulatedUnitWindowFixture(const QByteArray &unitConfig = "latency_ms = 0\n") {
+    m_unitConfig.open();
+    m_unitConfig.write(unitConfig);
+    m_unitConfig.flush();
+    qputenv("NOX_SIMECU_CONFIG", m_unitConfig.fileName().toLocal8Bit());
+    Module.Translator->SetDllName(QCoreApplication::applicationDirPath() + QStringLiteral("/Languages.dll"));
+    Module.Translator->LoadLanguageLibrary();
+  }
+  ~SimulatedUnitWindowFixture() override { qunsetenv("NOX_SIMECU_CONFIG"); }
+
+  void Connect() {
+    ASSERT_EQ(Module.ConnectAndReadAll(4, 0), 0);
+    ASSERT_TRUE(Module.NoxConnection->ProtocolObject()->IsConnected());
+  }
+  // What the unit holds, read past every cache.
+  int UnitByte(int address) {
+    std::int32_t value = -1;
+    NoxProtocolObject *unit = Module.NoxConnection->ProtocolObject();
+    EXPECT_TRUE(unit && unit->ReadAtAddress(0, address, &value)) << "address " << address;
+    return value;
+  }
+  void SetUnitByte(int address, int value) {
+    ASSERT_TRUE(Module.NoxConnection->ProtocolObject()->WriteAtAddress(0, address, value));
+  }
+
+  QTemporaryFile m_unitConfig;
+  AnsweringUserInterface Ui;
+  TSerialDataModule Module;
+};
+
+} // namespace window_test

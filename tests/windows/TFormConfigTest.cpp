@@ -1,0 +1,307 @@
+// The vehicle configuration window on the simulated unit: real widgets, real
+// key and mouse events, and the bytes that reach the unit.
+#include "SimulatedUnitWindowFixture.h"
+
+#include "controls/TNoxCheckBox.h"
+#include "controls/TNoxComboBox.h"
+#include "controls/TValueEditEx.h"
+#include "dataitems/TDataRefresher.h"
+#include "dataitems/TNoxNumber.h"
+#include "support/WaitFor.h"
+#include "windows/FormTextTable.h"
+#include "windows/TFormConfig.h"
+
+#include <QAbstractItemView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+using window_test::SimulatedUnitWindowFixture;
+
+constexpr int kGearAndEmulationByte = 163; // ignition 0-2, gear change 3-4, emulation 5-6
+constexpr int kFlagsByte = 162;
+constexpr int kOverRevByte = 225;
+constexpr int kSwitchTypeByte = 226;
+constexpr int kCheckByte = 161;
+
+class ConfigWindow : public SimulatedUnitWindowFixture {
+protected:
+  void SetUp() override {
+    // Created at start-up, before any connection, as the program does.
+    Form = std::make_unique<TFormConfig>(Module);
+    Connect();
+    Ui.Events.clear();
+  }
+  void TearDown() override {
+    Module.DataRefresher->SetRunning(false);
+    Form.reset();
+  }
+
+  void Show() {
+    Form->show();
+    Form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+  }
+  template <typename T> T *Child(const char *name) const {
+    T *child = Form->findChild<T *>(QLatin1String(name));
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+  }
+  // The fitter's way: Space on the focused box.
+  void Toggle(TNoxCheckBox *box) {
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Space);
+  }
+  // Shown once its page is: the pages themselves come and go.
+  bool Shown(const char *name) const { return !Child<QWidget>(name)->isHidden(); }
+  int Page() const { return Child<QTabWidget>("PageControl1")->currentIndex(); }
+
+  std::unique_ptr<TFormConfig> Form;
+};
+
+TEST_F(ConfigWindow, GearChangeType2ShowsTheKickTimeInPlaceOfTheSpeed) {
+  for (const int type : {2, 0, 1}) {
+    SCOPED_TRACE(type);
+    SetUnitByte(kGearAndEmulationByte, (UnitByte(kGearAndEmulationByte) & ~0x18) | type << 3);
+    Module.TIPO_CAMBIO->Reload();
+    Show();
+    const bool kick = type == 2;
+    EXPECT_EQ(Shown("NOXValueEditTempoDiCicchetto"), kick);
+    EXPECT_EQ(Shown("NoxValEditNGiriCambio"), !kick);
+    auto *temperature = Child<TValueEditEx>("NoxValEditTempCambio");
+    EXPECT_EQ(temperature->isEnabled(), !kick);
+    EXPECT_EQ(temperature->EditLabel()->isEnabled(), !kick) << "the caption follows";
+    EXPECT_EQ(!Child<TValueEditEx>("NOXValueEditTempoDiCicchetto")->EditLabel()->isHidden(),
+              kick);
+    Form->hide();
+  }
+}
+
+TEST_F(ConfigWindow, CutOffWritesItsBitAloneAndShowsItsFields) {
+  const int before = UnitByte(kFlagsByte);
+  ASSERT_EQ(before & 4, 0);
+  Show();
+  Child<QTabWidget>("PageControl1")->setCurrentIndex(1);
+  EXPECT_FALSE(Shown("NoxValEditGiriCutOff"));
+  auto *cutOff = Child<TNoxCheckBox>("NoxCheckBoxCutOff");
+  Toggle(cutOff);
+  EXPECT_EQ(UnitByte(kFlagsByte), before | 4);
+  EXPECT_TRUE(Shown("NoxValEditGiriCutOff"));
+  EXPECT_TRUE(Shown("NoxValEditPosCutOff"));
+  EXPECT_FALSE(Shown("NoxValEditPosAff")) << "the other groups stay as they were";
+  Toggle(cutOff);
+  EXPECT_EQ(UnitByte(kFlagsByte), before);
+  EXPECT_FALSE(Shown("NoxValEditGiriCutOff"));
+}
+
+TEST_F(ConfigWindow, OverRevWrites6000Or12000AndAStoredValueBelow9000ShowsChecked) {
+  Show();
+  Child<QTabWidget>("PageControl1")->setCurrentIndex(2);
+  auto *overRev = Child<TNoxCheckBox>("NoxCheckBoxFuoriGiri");
+  ASSERT_FALSE(overRev->isChecked()) << "factory threshold 12000";
+  Toggle(overRev);
+  EXPECT_EQ(UnitByte(kOverRevByte), 120000 / 6000);
+  EXPECT_TRUE(Shown("NOXValueEditExFuoriGiri"));
+  Toggle(overRev);
+  EXPECT_EQ(UnitByte(kOverRevByte), 120000 / 12000);
+  EXPECT_FALSE(Shown("NOXValueEditExFuoriGiri"));
+  Form->hide();
+
+  SetUnitByte(kOverRevByte, 120000 / 8000);
+  Module.GiriFuoriGiri->Reload();
+  Show();
+  EXPECT_TRUE(overRev->isChecked());
+  EXPECT_TRUE(Shown("NOXValueEditExFuoriGiri"));
+}
+
+TEST_F(ConfigWindow, SwitchTypeIsRewrittenOnlyWhenNeitherChoiceMatches) {
+  SetUnitByte(kSwitchTypeByte, 7);
+  Module.TIPO_COMMUTATORE->Reload();
+  Show();
+  EXPECT_EQ(UnitByte(kSwitchTypeByte), 132);
+  Form->hide();
+
+  SetUnitByte(kSwitchTypeByte, 0x85);
+  Module.TIPO_COMMUTATORE->Reload();
+  Show();
+  EXPECT_EQ(UnitByte(kSwitchTypeByte), 0x85);
+  EXPECT_EQ(Child<TNoxComboBox>("NoxComboCommutatore")->currentIndex(), 0);
+  EXPECT_FALSE(Shown("NoxComboCommutatore"));
+}
+
+TEST_F(ConfigWindow, OpenCircuitChosenWithTheKeyboardWritesTheWaveThenTheType) {
+  // Emulation "Massa" with a wave the fitter had changed.
+  SetUnitByte(kGearAndEmulationByte, UnitByte(kGearAndEmulationByte) & ~0x60);
+  for (const int address : {169, 170, 171, 172, 173})
+    SetUnitByte(address, 77);
+  Module.ReloadAllItems();
+  Show();
+  auto *button = Child<QPushButton>("ButtonOndaCostruita");
+  auto *emulation = Child<TNoxComboBox>("NoxComboTipoEmul");
+  ASSERT_EQ(emulation->currentIndex(), 0);
+  EXPECT_FALSE(button->isEnabled());
+  emulation->setFocus();
+  QTest::keyClick(emulation, Qt::Key_Return); // opens the list
+  QTest::keyClick(emulation->view(), Qt::Key_Down);
+  QTest::keyClick(emulation->view(), Qt::Key_Down);
+  QTest::keyClick(emulation->view(), Qt::Key_Return); // chosen, list closed: committed
+  EXPECT_EQ(emulation->currentIndex(), 2);
+  EXPECT_EQ(UnitByte(kGearAndEmulationByte) & 0x60, 0x40);
+  EXPECT_EQ(UnitByte(172), 1) << "one wave";
+  EXPECT_EQ(UnitByte(171), 0);
+  EXPECT_EQ(UnitByte(173), 0);
+  EXPECT_EQ(UnitByte(169), Module.NUMERO_VOLTE_ALTO->ConvertToEcu(Module.NUMERO_VOLTE_ALTO->DefaultValue()));
+  EXPECT_TRUE(button->isEnabled());
+
+  // Without a connection the choice only disables the button.
+  Module.NoxConnection->ProtocolObject()->Disconnect();
+  emulation->setFocus();
+  QTest::keyClick(emulation, Qt::Key_M); // "Massa", by the list's own search
+  EXPECT_EQ(emulation->currentIndex(), 0);
+  EXPECT_FALSE(button->isEnabled());
+}
+
+TEST_F(ConfigWindow, FocusShowsTheLimitsBesideTheFieldAndLeavingHidesThem) {
+  TNoxNumber *item = Module.GiriCutOff;
+  item->SetValueMin(0);
+  item->SetValueMax(5000);
+  item->SetMeasureUnit(QStringLiteral("rpm"));
+  Show();
+  Child<QTabWidget>("PageControl1")->setCurrentIndex(1);
+  auto *cutOff = Child<TNoxCheckBox>("NoxCheckBoxCutOff");
+  Toggle(cutOff);
+  auto *edit = Child<TValueEditEx>("NoxValEditGiriCutOff");
+  edit->setFocus();
+  auto *hint = Child<QLabel>("LabelLimite");
+  EXPECT_TRUE(hint->isVisible());
+  EXPECT_EQ(hint->text(), QStringLiteral("(0;5000 rpm)"));
+  EXPECT_EQ(hint->parentWidget(), edit->parentWidget());
+  EXPECT_EQ(hint->x(), edit->x() + edit->width() + 15);
+  EXPECT_EQ(hint->y(), edit->y() + (edit->height() - hint->height()) / 2);
+  Child<QWidget>("NoxValEditPosCutOff")->setFocus();
+  EXPECT_TRUE(hint->isVisible());
+  cutOff->setFocus();
+  EXPECT_FALSE(hint->isVisible());
+}
+
+TEST_F(ConfigWindow, PageKeysWrapAndAltQOrAltF2Close) {
+  Show();
+  QWidget *focus = QApplication::focusWidget();
+  ASSERT_NE(focus, nullptr);
+  QTest::keyClick(focus, Qt::Key_PageUp);
+  EXPECT_EQ(Page(), 2);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+  EXPECT_EQ(Page(), 0) << "Page Down on the last page goes to the first";
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+  EXPECT_EQ(Page(), 1);
+  EXPECT_EQ(QApplication::focusWidget(), Child<QWidget>("NoxCheckBoxAff")) << "the new page's first field";
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  EXPECT_TRUE(Form->isVisible()) << "Esc belongs to the fields";
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Q, Qt::AltModifier);
+  EXPECT_FALSE(Form->isVisible());
+  Show();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2, Qt::AltModifier);
+  EXPECT_FALSE(Form->isVisible());
+}
+
+TEST_F(ConfigWindow, EraseDeclinedChangesNothing) {
+  Show();
+  Ui.Answer = false;
+  Child<QPushButton>("ButtonReset")->click();
+  ASSERT_EQ(Ui.Questions.size(), 1);
+  EXPECT_EQ(Ui.Questions[0], Module.TranslatedText(22) + QStringLiteral(" | ") + Form->windowTitle());
+  EXPECT_TRUE(Ui.Events.isEmpty());
+  EXPECT_EQ(UnitByte(kCheckByte), 172);
+}
+
+TEST_F(ConfigWindow, EraseBringsBackTheFactoryValuesUnderTheWaitWindow) {
+  Show();
+  const int factoryCutOff = UnitByte(204);
+  ASSERT_TRUE(Module.GiriCutOff->SetValue(3000));
+  ASSERT_NE(UnitByte(204), factoryCutOff);
+  Module.DataRefresher->SetRunning(true);
+  Ui.Answer = true;
+  auto *reset = Child<QPushButton>("ButtonReset");
+  ASSERT_TRUE(reset->isEnabled());
+  reset->click();
+  EXPECT_EQ(UnitByte(204), factoryCutOff) << "the unit was erased";
+  EXPECT_EQ(Module.GiriCutOff->RawValue(), factoryCutOff) << "and read again";
+  EXPECT_EQ(Ui.Events, (QStringList{"Busy", "BeginWait(19,20)", "Idle", "EndWait"}));
+  EXPECT_EQ(Ui.Positions.last(), 80 * 100 / 81);
+  EXPECT_TRUE(Module.DataRefresher->IsRunning()) << "the live values go on";
+  EXPECT_TRUE(Ui.Messages.isEmpty());
+}
+
+TEST_F(ConfigWindow, EraseAbandonedWhenTheRefresherWillNotStop) {
+  Show();
+  TDataRefresher *refresher = Module.DataRefresher;
+  refresher->SetSleepTime(20);
+  refresher->SetRunning(true);
+  std::uint64_t before = refresher->CycleCount();
+  ASSERT_TRUE(WaitFor([&] { return refresher->CycleCount() > before; }));
+  refresher->SetSleepTime(3600 * 1000); // the thread is now asleep for an hour
+  before = refresher->CycleCount();
+  ASSERT_TRUE(WaitFor([&] { return refresher->CycleCount() > before; }));
+  Ui.Answer = true;
+  Child<QPushButton>("ButtonReset")->click();
+  ASSERT_EQ(Ui.Messages.size(), 1);
+  EXPECT_EQ(Ui.Messages[0].Text, QStringLiteral("Error: it's impossible to suspend the thread (33)"));
+  EXPECT_EQ(Ui.Events, (QStringList{"Busy", "Idle"}));
+  EXPECT_EQ(UnitByte(kCheckByte), 172) << "nothing was written";
+}
+
+TEST_F(ConfigWindow, LanguageSwitchReplacesEveryTextAndEveryComboListWhole) {
+  for (const int language : {1, 2, 0}) {
+    SCOPED_TRACE(language);
+    Module.Translator->SetLanguage(language);
+    Form->ApplyTexts();
+    Module.NotifyAllItems();
+    const auto text = [this](int id) { return Module.Text(id); };
+    for (const TextAssignment &assignment : FormTextTable::FormConfig()) {
+      if (assignment.Slot != TextSlot::ComboItems)
+        continue;
+      auto *combo = Child<TNoxComboBox>(assignment.Element.toLatin1().constData());
+      QStringList items;
+      for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+      EXPECT_EQ(items, FormTextTable::Texts(assignment, text)) << assignment.Element.toStdString();
+    }
+    EXPECT_EQ(Form->windowTitle(), Module.Text(4));
+    EXPECT_EQ(Child<TValueEditEx>("NoxValEditGiriCutOff")->LabelCaption(), Module.Text(84));
+    EXPECT_EQ(Child<TNoxCheckBox>("NoxCheckBoxGuidaEco")->text(), Module.Text(92));
+    EXPECT_EQ(Child<QTabWidget>("PageControl1")->tabText(2), Module.Text(26));
+    auto *note = Child<QLabel>("LabelNota");
+    EXPECT_EQ(note->text(), Module.Text(156));
+    EXPECT_EQ(note->x(), Form->width() / 2 - note->width() / 2);
+    EXPECT_EQ(Child<TNoxComboBox>("NoxComboTipoAcc")->currentIndex(), 4) << "the value is shown again";
+  }
+  EXPECT_TRUE(
+      FormTextTable::Apply(Form.get(), FormTextTable::FormConfig(), [](int) { return QString(); }).isEmpty())
+      << "every element of the table exists in the window";
+  EXPECT_TRUE(Child<QLabel>("LabelNota")->text().isEmpty()) << "a missing text leaves the element empty";
+}
+
+TEST_F(ConfigWindow, LampsAndTheDefaultLabelFollowTheCore) {
+  Show();
+  VehicleConfigView *view = VehicleConfigView::Current();
+  ASSERT_EQ(view, Form.get());
+  view->SetTpsBandPosition(3, 100);
+  view->SetLambdaBandPosition(0, 100);
+  EXPECT_EQ(Child<QProgressBar>("LMDProgressFillTPS3")->value(), 100);
+  EXPECT_EQ(Child<QProgressBar>("LMDProgressFillLambda0")->value(), 100);
+  view->SetDefaultLabelColor(0xFF0000); // blue in the unit's colour order
+  EXPECT_EQ(Child<QLabel>("NoxLabelDefault")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+  view->SetTimerEnabled(true);
+  EXPECT_TRUE(Form->Timer()->isActive());
+  view->SetTimerEnabled(false);
+  EXPECT_FALSE(Form->Timer()->isActive());
+  Form.reset();
+  EXPECT_EQ(VehicleConfigView::Current(), nullptr) << "the core never reaches a destroyed window";
+}
+
+} // namespace

@@ -1,0 +1,99 @@
+// The constructed-wave window on the simulated unit, typed into as a fitter
+// would.
+#include "SimulatedUnitWindowFixture.h"
+
+#include "controls/TNumericEdit.h"
+#include "controls/TValueEditEx.h"
+#include "dataitems/TNoxNumber.h"
+#include "windows/TFormOndaCostruita.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+using window_test::SimulatedUnitWindowFixture;
+
+constexpr int kTicksByte = 171;
+constexpr int kBlocksByte = 173;
+constexpr int kWavesByte = 172;
+
+class WaveWindow : public SimulatedUnitWindowFixture {
+protected:
+  void SetUp() override { Connect(); }
+
+  // A fresh window, as each press of "Onda Costruita" makes one.
+  void Open() {
+    Form = std::make_unique<TFormOndaCostruita>(Module);
+    Form->show();
+    Form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+  }
+  template <typename T> T *Child(const char *name) const {
+    T *child = Form->findChild<T *>(QLatin1String(name));
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+  }
+  void TypeInto(QLineEdit *edit, const QString &text) {
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, Qt::Key_Return);
+  }
+
+  std::unique_ptr<TFormOndaCostruita> Form;
+};
+
+TEST_F(WaveWindow, ProbeTimeIsSplitIntoBlocksAndTicksAndShownBack) {
+  struct {
+    const char *Typed;
+    int Blocks, Ticks;
+    const char *Shown;
+  } const cases[] = {
+      {"1", 1, 50, "1"},   {"7", 2, 93, "6.98"},   {"5.12", 1, 255, "5.1"},
+      {"0.02", 0, 0, "0"}, {"700", 125, 0, "640"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.Typed);
+    Open();
+    auto *time = Child<TNumericEdit>("NumericEditSondaSconnessa");
+    TypeInto(time, QString::fromLatin1(c.Typed));
+    EXPECT_EQ(UnitByte(kBlocksByte), c.Blocks);
+    EXPECT_EQ(UnitByte(kTicksByte), c.Ticks);
+    EXPECT_EQ(QApplication::focusWidget(), Child<QWidget>("NoxValueEditNumeroOnde")) << "Enter moves on";
+    Form.reset();
+    Open();
+    EXPECT_EQ(Child<TNumericEdit>("NumericEditSondaSconnessa")->text(), QString::fromLatin1(c.Shown));
+    Form.reset();
+  }
+}
+
+TEST_F(WaveWindow, NoWaveCountOfZeroWhileAProbeTimeIsSet) {
+  Open();
+  auto *waves = Child<TValueEditEx>("NoxValueEditNumeroOnde");
+  TypeInto(Child<TNumericEdit>("NumericEditSondaSconnessa"), QStringLiteral("2.5"));
+  TypeInto(waves, QStringLiteral("0"));
+  EXPECT_EQ(UnitByte(kWavesByte), 1);
+  EXPECT_EQ(waves->text(), QStringLiteral("1"));
+
+  TypeInto(Child<TNumericEdit>("NumericEditSondaSconnessa"), QStringLiteral("0"));
+  ASSERT_EQ(UnitByte(kBlocksByte), 0);
+  TypeInto(waves, QStringLiteral("0"));
+  EXPECT_EQ(UnitByte(kWavesByte), 0) << "without a probe time 0 waves is allowed";
+}
+
+TEST_F(WaveWindow, ShowingReadsTheWaveAgainAndTakesItsCaptionsFromTheLanguage) {
+  SetUnitByte(kWavesByte, 9);
+  Open();
+  EXPECT_EQ(Child<TValueEditEx>("NoxValueEditNumeroOnde")->text(), QStringLiteral("9"));
+  EXPECT_EQ(Child<TValueEditEx>("NoxValEditNVolteAlto")->LabelCaption(), Module.Text(101));
+  EXPECT_EQ(Child<QLabel>("LabelTempoTristate")->text(), Module.Text(104));
+  EXPECT_FALSE(Module.Text(104).isEmpty());
+  QTest::keyClick(Child<QWidget>("NoxValEditNVolteAlto"), Qt::Key_Escape);
+  EXPECT_TRUE(Form->isVisible()) << "only OK closes it";
+  Child<QPushButton>("Button1")->click();
+  EXPECT_FALSE(Form->isVisible());
+}
+
+} // namespace
