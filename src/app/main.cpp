@@ -4,6 +4,7 @@
 #include "windows/DesktopUserInterface.h"
 #include "windows/NoxApplication.h"
 #include "windows/StartupReport.h"
+#include "windows/TFormConfig.h"
 #include "windows/TFormMain.h"
 
 #include <QCommandLineParser>
@@ -59,8 +60,9 @@ int main(int argc, char **argv) {
 
   try {
     DesktopUserInterface ui;
-    // Created in this order, destroyed in the reverse one: the main window
-    // writes the settings back, then the data module closes the connection.
+    // Created in this order, destroyed in the reverse one: the configuration
+    // window leaves the core, the main window writes the settings back, then
+    // the data module closes the connection.
     auto module = std::make_unique<TSerialDataModule>();
     module->NoxConnection->SetDllName(parser.value(library));
     TFormMainOptions options;
@@ -69,9 +71,12 @@ int main(int argc, char **argv) {
     options.Version = QStringLiteral(NOX_VERSION_STRING);
     auto mainWindow = std::make_unique<TFormMain>(*module, options);
     ui.SetOwner(mainWindow.get());
+    auto configWindow = std::make_unique<TFormConfig>(*module, mainWindow.get());
+    configWindow->AttachTo(*mainWindow);
     new StartupReport(*mainWindow, *module);
     mainWindow->show();
     QApplication::exec();
+    configWindow.reset();
     mainWindow.reset();
     module.reset();
   } catch (...) {

@@ -11,6 +11,7 @@
 #include "windows/ConfigControlBindings.h"
 #include "windows/ConfigWindowRules.h"
 #include "windows/FormTextTable.h"
+#include "windows/TFormMain.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -56,11 +57,9 @@ TFormConfig::TFormConfig(TSerialDataModule &module, QWidget *parent)
 
   // Creation steps. The status bar and the live panel stay at the bottom
   // whatever the size (resizeEvent).
-  if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-    const QSize workArea = screen->availableSize();
-    if (workArea.width() <= 1024 || workArea.height() <= 745)
+  if (const QScreen *screen = QGuiApplication::primaryScreen())
+    if (TFormMain::StartsMaximised(screen->availableSize()))
       setWindowState(windowState() | Qt::WindowMaximized);
-  }
   module.TipoSensore->SetDefaultValue(1);
   module.TIPO_COMMUTATORE->SetDefaultValue(ConfigWindowRules::SWITCH_TYPE_DEFAULT);
   // The switch type is set for the fitter (SyncCommutatore), never by them:
@@ -82,6 +81,19 @@ TFormConfig::~TFormConfig() {
     qApp->removeEventFilter(this);
   if (FormConfig == this)
     FormConfig = nullptr;
+}
+
+void TFormConfig::AttachTo(TFormMain &main) {
+  main.SetConfigurationWindow(this);
+  connect(&main, &TFormMain::TextsApplied, this, &TFormConfig::ApplyTexts);
+  const auto mirror = [this, &main] {
+    MirrorStatus(main.StatusColor(), main.StatusText(0), main.StatusText(1));
+  };
+  connect(&main, &TFormMain::StatusChanged, this, mirror);
+  connect(&main, &TFormMain::ConnectionStateReceived, this, [this, mirror] {
+    mirror();
+    m_ui->ButtonReset->setEnabled(false);
+  });
 }
 
 void TFormConfig::BuildStatusBar() {

@@ -8,6 +8,7 @@
 class QLabel;
 class QStatusBar;
 class QTimer;
+class TFormMain;
 class TSerialDataModule;
 class TValueEditEx;
 namespace Ui {
@@ -24,6 +25,10 @@ class TFormConfig : public QDialog, public VehicleConfigView {
 public:
   explicit TFormConfig(TSerialDataModule &module, QWidget *parent = nullptr);
   ~TFormConfig() override;
+
+  // Becomes the main window's F1 window: its texts follow the main window's
+  // language, its status bar the main one's.
+  void AttachTo(TFormMain &main);
 
   // Every caption, page title and combo list in the current language.
   void ApplyTexts();

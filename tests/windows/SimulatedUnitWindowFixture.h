@@ -2,14 +2,13 @@
 // Real windows on the simulated unit: the data module as the program builds
 // it, with the language library beside the test binary, and the unit's own
 // memory to check what reached it.
+#include "WindowsFixture.h"
 #include "dataitems/TNoxConnection.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "support/RecordingUserInterface.h"
 #include "translator/TTranslator.h"
 
 #include <QCoreApplication>
-#include <QTemporaryFile>
-#include <gtest/gtest.h>
 
 namespace window_test {
 
@@ -24,17 +23,13 @@ public:
   QStringList Questions;
 };
 
-class SimulatedUnitWindowFixture : public ::testing::Test {
+class SimulatedUnitWindowFixture : public WindowsFixture {
 protected:
-  explicit SimulatedUnitWindowFixture(const QByteArray &unitConfig = "latency_ms = 0\n") {
-    m_unitConfig.open();
-    m_unitConfig.write(unitConfig);
-    m_unitConfig.flush();
-    qputenv("NOX_SIMECU_CONFIG", m_unitConfig.fileName().toLocal8Bit());
+  void SetUp() override {
+    WindowsFixture::SetUp();
     Module.Translator->SetDllName(QCoreApplication::applicationDirPath() + QStringLiteral("/Languages.dll"));
     Module.Translator->LoadLanguageLibrary();
   }
-  ~SimulatedUnitWindowFixture() override { qunsetenv("NOX_SIMECU_CONFIG"); }
 
   void Connect() {
     ASSERT_EQ(Module.ConnectAndReadAll(4, 0), 0);
@@ -51,8 +46,7 @@ protected:
     ASSERT_TRUE(Module.NoxConnection->ProtocolObject()->WriteAtAddress(0, address, value));
   }
 
-  QTemporaryFile m_unitConfig;
-  AnsweringUserInterface Ui;
+  AnsweringUserInterface Ui; // answers in place of the fixture's recorder
   TSerialDataModule Module;
 };
 

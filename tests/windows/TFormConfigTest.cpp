@@ -32,6 +32,7 @@ constexpr int kCheckByte = 161;
 class ConfigWindow : public SimulatedUnitWindowFixture {
 protected:
   void SetUp() override {
+    SimulatedUnitWindowFixture::SetUp();
     // Created at start-up, before any connection, as the program does.
     Form = std::make_unique<TFormConfig>(Module);
     Connect();
@@ -40,6 +41,7 @@ protected:
   void TearDown() override {
     Module.DataRefresher->SetRunning(false);
     Form.reset();
+    SimulatedUnitWindowFixture::TearDown();
   }
 
   void Show() {
@@ -76,8 +78,7 @@ TEST_F(ConfigWindow, GearChangeType2ShowsTheKickTimeInPlaceOfTheSpeed) {
     auto *temperature = Child<TValueEditEx>("NoxValEditTempCambio");
     EXPECT_EQ(temperature->isEnabled(), !kick);
     EXPECT_EQ(temperature->EditLabel()->isEnabled(), !kick) << "the caption follows";
-    EXPECT_EQ(!Child<TValueEditEx>("NOXValueEditTempoDiCicchetto")->EditLabel()->isHidden(),
-              kick);
+    EXPECT_EQ(!Child<TValueEditEx>("NOXValueEditTempoDiCicchetto")->EditLabel()->isHidden(), kick);
     Form->hide();
   }
 }

@@ -21,7 +21,10 @@ constexpr int kWavesByte = 172;
 
 class WaveWindow : public SimulatedUnitWindowFixture {
 protected:
-  void SetUp() override { Connect(); }
+  void SetUp() override {
+    SimulatedUnitWindowFixture::SetUp();
+    Connect();
+  }
 
   // A fresh window, as each press of "Onda Costruita" makes one.
   void Open() {
