@@ -6,6 +6,8 @@
 // system CPU time over 10 s of wall time is read from /proc. Target: at most
 // 2 % of one core (a small Qt Widgets program polling at 100 ms uses
 // 1.1-1.35 %).
+#include "ProgramUnderX.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,30 +20,9 @@
 namespace {
 constexpr int MeasureSeconds = 10;
 
-bool WaitForLine(QProcess &process, const QByteArray &line, int timeoutMs) {
-  QElapsedTimer timer;
-  timer.start();
-  while (timer.elapsed() < timeoutMs) {
-    while (process.canReadLine())
-      if (process.readLine().trimmed() == line)
-        return true;
-    if (process.state() == QProcess::NotRunning)
-      return false;
-    process.waitForReadyRead(20);
-  }
-  return false;
-}
-
-QString Xdotool(const QStringList &arguments) {
-  QProcess xdotool;
-  xdotool.start(QStringLiteral("xdotool"), arguments);
-  xdotool.waitForFinished(5000);
-  return QString::fromLocal8Bit(xdotool.readAllStandardOutput()).trimmed();
-}
-
 int VisibleWindows(qint64 pid) {
-  return static_cast<int>(Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                                   QString::number(pid)})
+  return static_cast<int>(Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                   QStringLiteral("--pid"), QString::number(pid)})
                               .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
                               .size());
 }
@@ -86,7 +67,8 @@ int main(int argc, char **argv) {
   QProcess process;
   process.setProcessEnvironment(environment);
   process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/noxconfig"), {QStringLiteral("--no-splash")});
+  process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/noxconfig"),
+                {QStringLiteral("--no-splash")});
   if (!WaitForLine(process, "shown", 10000)) {
     std::fprintf(stderr, "config_cpu_bench: the main window was not shown\n");
     return 1;
@@ -123,8 +105,9 @@ int main(int argc, char **argv) {
     process.terminate();
     process.waitForFinished(5000);
   }
-  std::printf("CPU with the configuration window open: %.2f %% of one core (%.2f s over %.1f s; target 2 %%)\n",
-              percent, cpuSeconds, seconds);
+  std::printf(
+      "CPU with the configuration window open: %.2f %% of one core (%.2f s over %.1f s; target 2 %%)\n",
+      percent, cpuSeconds, seconds);
   std::printf("exit code after Alt+Q, F5: %d\n", exitCode);
   return before >= 0 && after >= 0 && percent <= 2.0 && exitCode == 0 ? 0 : 2;
 }

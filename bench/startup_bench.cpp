@@ -5,6 +5,8 @@
 // median over 10 runs, target at most 300 ms; the resident memory after
 // connecting with Ctrl+C, target at most 40 MB. The program is then closed
 // with F5 and must exit with code 0.
+#include "ProgramUnderX.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -17,27 +19,6 @@
 
 namespace {
 constexpr int Runs = 10;
-
-bool WaitForLine(QProcess &process, const QByteArray &line, int timeoutMs) {
-  QElapsedTimer timer;
-  timer.start();
-  while (timer.elapsed() < timeoutMs) {
-    while (process.canReadLine())
-      if (process.readLine().trimmed() == line)
-        return true;
-    if (process.state() == QProcess::NotRunning)
-      return false;
-    process.waitForReadyRead(20);
-  }
-  return false;
-}
-
-QString Xdotool(const QStringList &arguments) {
-  QProcess xdotool;
-  xdotool.start(QStringLiteral("xdotool"), arguments);
-  xdotool.waitForFinished(5000);
-  return QString::fromLocal8Bit(xdotool.readAllStandardOutput()).trimmed();
-}
 
 // Sends keys to the program's main window, with focus on it.
 bool SendKeys(qint64 pid, const QString &keys) {

@@ -39,7 +39,7 @@ void SetTextColor(QWidget *widget, const QColor &color) {
 } // namespace
 
 TFormConfig::TFormConfig(TSerialDataModule &module, QWidget *parent)
-    : QDialog(parent), m_module(module), m_ui(std::make_unique<Ui::TFormConfig>()) {
+    : FieldDialog(parent), m_module(module), m_ui(std::make_unique<Ui::TFormConfig>()) {
   FormConfig = this;
   m_ui->setupUi(this);
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
@@ -128,7 +128,7 @@ void TFormConfig::MirrorStatus(const QColor &color, const QString &panel0, const
 }
 
 void TFormConfig::resizeEvent(QResizeEvent *event) {
-  QDialog::resizeEvent(event);
+  FieldDialog::resizeEvent(event);
   const int pagesHeight = height() - LIVE_PANEL_HEIGHT - STATUS_BAR_HEIGHT;
   m_ui->PageControl1->setGeometry(0, 0, width(), pagesHeight);
   m_ui->PanelRealTime->setGeometry(0, pagesHeight, width(), LIVE_PANEL_HEIGHT);
@@ -143,7 +143,7 @@ void TFormConfig::showEvent(QShowEvent *event) {
       m_keyPreview = true;
     }
   }
-  QDialog::showEvent(event);
+  FieldDialog::showEvent(event);
 }
 
 void TFormConfig::hideEvent(QHideEvent *event) {
@@ -151,7 +151,7 @@ void TFormConfig::hideEvent(QHideEvent *event) {
     qApp->removeEventFilter(this);
     m_keyPreview = false;
   }
-  QDialog::hideEvent(event);
+  FieldDialog::hideEvent(event);
 }
 
 void TFormConfig::FormShow() {

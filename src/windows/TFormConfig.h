@@ -1,7 +1,7 @@
 #pragma once
 #include "ecuconfig/VehicleConfigView.h"
 
-#include <QDialog>
+#include "windows/FieldDialog.h"
 #include <QPointer>
 #include <memory>
 
@@ -20,7 +20,7 @@ class TFormConfig;
 // the live values with their band lamps, and the EEPROM erase. Created once
 // at start-up, shown modally by the main window's F1 and hidden in between.
 // It is the core's VehicleConfigView while it exists.
-class TFormConfig : public QDialog, public VehicleConfigView {
+class TFormConfig : public FieldDialog, public VehicleConfigView {
   Q_OBJECT
 public:
   explicit TFormConfig(TSerialDataModule &module, QWidget *parent = nullptr);
@@ -54,7 +54,6 @@ protected:
   void showEvent(QShowEvent *event) override;
   void hideEvent(QHideEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
-  void keyPressEvent(QKeyEvent *event) override;
   bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

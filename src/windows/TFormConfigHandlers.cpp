@@ -53,7 +53,7 @@ bool TFormConfig::eventFilter(QObject *watched, QEvent *event) {
       FormKeyDown(key->key(), key->modifiers());
     }
   }
-  return QDialog::eventFilter(watched, event);
+  return FieldDialog::eventFilter(watched, event);
 }
 
 bool TFormConfig::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
@@ -91,21 +91,6 @@ void TFormConfig::SelectPage(int step) {
       candidate->setFocus(Qt::TabFocusReason);
       break;
     }
-  }
-}
-
-void TFormConfig::keyPressEvent(QKeyEvent *event) {
-  // A dialog would close on Esc and press its default button on Enter; here
-  // Esc belongs to the fields (it restores their value) and Enter confirms
-  // a value, never a button the fitter did not choose.
-  switch (event->key()) {
-  case Qt::Key_Escape:
-  case Qt::Key_Return:
-  case Qt::Key_Enter:
-    event->accept();
-    return;
-  default:
-    QDialog::keyPressEvent(event);
   }
 }
 

@@ -13,7 +13,7 @@
 #include <QShowEvent>
 
 TFormOndaCostruita::TFormOndaCostruita(TSerialDataModule &module, QWidget *parent)
-    : QDialog(parent), m_module(module), m_ui(std::make_unique<Ui::TFormOndaCostruita>()) {
+    : FieldDialog(parent), m_module(module), m_ui(std::make_unique<Ui::TFormOndaCostruita>()) {
   m_ui->setupUi(this);
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   m_ui->NoxValEditNVolteAlto->setValue(module.NUMERO_VOLTE_ALTO);
@@ -35,21 +35,7 @@ TFormOndaCostruita::~TFormOndaCostruita() = default;
 void TFormOndaCostruita::showEvent(QShowEvent *event) {
   if (!event->spontaneous())
     FormShow();
-  QDialog::showEvent(event);
-}
-
-void TFormOndaCostruita::keyPressEvent(QKeyEvent *event) {
-  // Enter confirms a field, never the OK button unless it has the focus;
-  // the window closes with OK only.
-  switch (event->key()) {
-  case Qt::Key_Escape:
-  case Qt::Key_Return:
-  case Qt::Key_Enter:
-    event->accept();
-    return;
-  default:
-    QDialog::keyPressEvent(event);
-  }
+  FieldDialog::showEvent(event);
 }
 
 void TFormOndaCostruita::FormShow() {

@@ -1,5 +1,5 @@
 #pragma once
-#include <QDialog>
+#include "windows/FieldDialog.h"
 #include <memory>
 
 class TSerialDataModule;
@@ -12,7 +12,7 @@ class TFormOndaCostruita;
 // are bound fields; the disconnected-probe time is typed in seconds and
 // split here into the unit's blocks and ticks. Created, shown modally and
 // destroyed by the vehicle configuration window.
-class TFormOndaCostruita : public QDialog {
+class TFormOndaCostruita : public FieldDialog {
   Q_OBJECT
 public:
   explicit TFormOndaCostruita(TSerialDataModule &module, QWidget *parent = nullptr);
@@ -20,7 +20,6 @@ public:
 
 protected:
   void showEvent(QShowEvent *event) override;
-  void keyPressEvent(QKeyEvent *event) override;
 
 private:
   void FormShow();

@@ -9,6 +9,8 @@
 #include "translator/TTranslator.h"
 
 #include <QCoreApplication>
+#include <QTest>
+#include <QWidget>
 
 namespace window_test {
 
@@ -22,6 +24,20 @@ public:
   bool Answer = false;
   QStringList Questions;
 };
+
+// Shows a window and waits until it is the active one, so keys reach it.
+inline void ShowActive(QWidget *window) {
+  window->show();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+}
+
+// A named element of a window; a missing one fails the test.
+template <typename T> T *ChildOf(const QWidget *window, const char *name) {
+  T *child = window->findChild<T *>(QLatin1String(name));
+  EXPECT_NE(child, nullptr) << name;
+  return child;
+}
 
 class SimulatedUnitWindowFixture : public WindowsFixture {
 protected:

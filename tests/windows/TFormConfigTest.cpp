@@ -44,16 +44,8 @@ protected:
     SimulatedUnitWindowFixture::TearDown();
   }
 
-  void Show() {
-    Form->show();
-    Form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
-  }
-  template <typename T> T *Child(const char *name) const {
-    T *child = Form->findChild<T *>(QLatin1String(name));
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-  }
+  void Show() { window_test::ShowActive(Form.get()); }
+  template <typename T> T *Child(const char *name) const { return window_test::ChildOf<T>(Form.get(), name); }
   // The fitter's way: Space on the focused box.
   void Toggle(TNoxCheckBox *box) {
     box->setFocus();

@@ -29,15 +29,9 @@ protected:
   // A fresh window, as each press of "Onda Costruita" makes one.
   void Open() {
     Form = std::make_unique<TFormOndaCostruita>(Module);
-    Form->show();
-    Form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+    window_test::ShowActive(Form.get());
   }
-  template <typename T> T *Child(const char *name) const {
-    T *child = Form->findChild<T *>(QLatin1String(name));
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-  }
+  template <typename T> T *Child(const char *name) const { return window_test::ChildOf<T>(Form.get(), name); }
   void TypeInto(QLineEdit *edit, const QString &text) {
     edit->setFocus();
     edit->selectAll();
