@@ -86,6 +86,7 @@ TFormConfig::~TFormConfig() {
 void TFormConfig::AttachTo(TFormMain &main) {
   main.SetConfigurationWindow(this);
   connect(&main, &TFormMain::TextsApplied, this, &TFormConfig::ApplyTexts);
+  main.FieldCaption = [this](const TNoxNumber *item) { return FieldCaption(item); };
   const auto mirror = [this, &main] {
     MirrorStatus(main.StatusColor(), main.StatusText(0), main.StatusText(1));
   };
@@ -114,6 +115,19 @@ void TFormConfig::BuildStatusBar() {
   SetTextColor(m_statusPanel1, kStatusGreen);
   m_statusBar->addWidget(m_statusPanel0);
   m_statusBar->addWidget(m_statusPanel1, 1);
+}
+
+QString TFormConfig::FieldCaption(const TNoxNumber *item) const {
+  for (const TValueEditEx *edit : findChildren<TValueEditEx *>())
+    if (edit->Value() == item)
+      return edit->LabelCaption();
+  for (const TNoxComboBox *combo : findChildren<TNoxComboBox *>())
+    if (combo->Value() == item)
+      return combo->LabelCaption();
+  for (const TNoxCheckBox *box : findChildren<TNoxCheckBox *>())
+    if (box->Value() == item)
+      return box->text();
+  return QString();
 }
 
 QLabel *TFormConfig::StatusPanel(int index) const {

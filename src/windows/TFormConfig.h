@@ -9,6 +9,7 @@ class QLabel;
 class QStatusBar;
 class QTimer;
 class TFormMain;
+class TNoxNumber;
 class TSerialDataModule;
 class TValueEditEx;
 namespace Ui {
@@ -35,6 +36,9 @@ public:
   // The status bar follows the main window's.
   void MirrorStatus(const QColor &color, const QString &panel0, const QString &panel1);
   QLabel *StatusPanel(int index) const;
+  // The caption of the field that shows a parameter, in the current
+  // language; empty when no field shows it.
+  QString FieldCaption(const TNoxNumber *item) const;
 
   // Steps shared by the handlers and the core.
   void ShowOptionFields();

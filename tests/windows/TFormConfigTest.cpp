@@ -279,6 +279,15 @@ TEST_F(ConfigWindow, LanguageSwitchReplacesEveryTextAndEveryComboListWhole) {
   EXPECT_TRUE(Child<QLabel>("LabelNota")->text().isEmpty()) << "a missing text leaves the element empty";
 }
 
+TEST_F(ConfigWindow, FieldCaptionNamesAParameterAsTheWindowShowsIt) {
+  Module.Translator->SetLanguage(1);
+  Form->ApplyTexts();
+  EXPECT_EQ(Form->FieldCaption(Module.GiriCutOff), Module.Text(84)) << "a value edit";
+  EXPECT_EQ(Form->FieldCaption(Module.TIPO_TPS), Module.Text(55)) << "a combo box";
+  EXPECT_EQ(Form->FieldCaption(Module.FLAG_CONFIGURAZIONE_2), Module.Text(92)) << "a check box";
+  EXPECT_TRUE(Form->FieldCaption(Module.VelocitaFuga).isEmpty()) << "no field shows it";
+}
+
 TEST_F(ConfigWindow, LampsAndTheDefaultLabelFollowTheCore) {
   Show();
   VehicleConfigView *view = VehicleConfigView::Current();
