@@ -38,7 +38,7 @@ active_name() { xdotool getactivewindow getwindowname 2>/dev/null || true; }
 # or "!= NAME".
 wait_active() {
   local op=$1 name=$2
-  for _ in $(seq 100); do
+  for _ in $(seq 200); do
     local now
     now=$(active_name)
     if [[ -n "$now" ]] && { [[ $op == "=" && "$now" == "$name" ]] || [[ $op == "!=" && "$now" != "$name" ]]; }; then
@@ -46,18 +46,23 @@ wait_active() {
     fi
     sleep 0.1
   done
-  echo "timed out waiting for the active window ($op $name; now: $(active_name))" >&2
+  echo "timed out waiting for the active window ($op $name; now: \"$(active_name)\") after: $last" >&2
   return 1
 }
-key() { xdotool key --clearmodifiers "$@"; sleep 0.3; }
+last=""
+key() {
+  last="$*"
+  xdotool key --clearmodifiers "$@"
+  sleep 0.3
+}
 
 window=""
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   window=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | head -1 || true)
   [[ -n "$window" ]] && break
   sleep 0.1
 done
-[[ -n "$window" ]] || { echo "the main window did not appear" >&2; exit 1; }
+[[ -n "$window" ]] || { echo "the main window did not appear" >&2; cat "$work/noxconfig.log" >&2; exit 1; }
 # The window manager may still be starting: activation fails until it runs.
 for _ in $(seq 50); do
   xdotool windowactivate --sync "$window" 2>/dev/null && break
@@ -72,7 +77,10 @@ for _ in $(seq 100); do
   (($(xdotool search --onlyvisible --pid "$app" 2>/dev/null | wc -l) <= 1)) && break
   sleep 0.1
 done
-sleep 0.5
+# The closing wait window may leave no window active: give the main one the
+# focus back before F1.
+xdotool windowactivate --sync "$window" 2>/dev/null || true
+wait_active "=" "$main"
 key F1
 wait_active "!=" "$main"
 sleep 0.5
@@ -104,7 +112,8 @@ wait "$app" || status=$?
 echo "$status" >"$work/exit.code"
 SESSION
 chmod +x "$work/session.sh"
-xvfb-run -a -s "-screen 0 1280x1024x24" "$work/session.sh" "$bin" "$work"
+xvfb-run -a -s "-screen 0 1280x1024x24" "$work/session.sh" "$bin" "$work" || echo 1 >"$work/exit.code"
+[[ -s "$work/exit.code" ]] || echo "no exit code" >"$work/exit.code"
 
 fail=0
 check() { if eval "$2"; then echo "ok: $1"; else echo "FAILED: $1"; fail=1; fi; }
