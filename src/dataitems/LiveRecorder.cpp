@@ -49,6 +49,7 @@ bool LiveRecorder::Start(std::unique_ptr<QIODevice> device) {
     Stop();
     return false;
   }
+  m_goodSize = m_device->pos();
   for (TNoxPacketData *item : Items())
     item->AddObserver(this);
   m_startTick = Clock::Current().TickCount();
@@ -96,11 +97,16 @@ void LiveRecorder::WritePendingRow() {
     Fail();
     return;
   }
+  m_goodSize = m_device->pos();
   Q_EMIT RowWritten(m_writer->Rows());
 }
 
 void LiveRecorder::Fail() {
   m_error = m_device->errorString();
+  // A full disk may have taken part of the row: cut the file back to the
+  // last whole row, so that every line in it can be read.
+  if (auto *file = qobject_cast<QFileDevice *>(m_device.get()))
+    file->resize(m_goodSize);
   Stop();
   Q_EMIT Failed(m_error);
 }

@@ -60,6 +60,7 @@ private:
   QTextStream m_stream;
   std::unique_ptr<LiveCsvWriter> m_writer;
   bool m_rowPending = false;
+  qint64 m_goodSize = 0; // bytes up to the end of the last whole row
   std::uint32_t m_startTick = 0;
   int m_rows = 0;
   QString m_error;
