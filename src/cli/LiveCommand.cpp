@@ -15,6 +15,8 @@ int LiveCommand::Run(int intervalMs, int count, ItemTable::Format format) {
   TSerialDataModule &module = m_session.Module();
   const QString separator = format == ItemTable::Format::Csv ? QStringLiteral(",") : QStringLiteral("  ");
   LiveCsvWriter log(LiveCsvWriter::LiveItems(module.DataItems()), m_session.Out(), separator);
+  if (format == ItemTable::Format::Table)
+    log.CellText = [](const QString &cell) { return ItemTable::TableCell(cell); };
   if (!log.WriteHeader())
     return OutputFailed();
 

@@ -33,7 +33,7 @@ bool LiveCsvWriter::WriteHeader() {
 bool LiveCsvWriter::WriteRow(const QDateTime &time) {
   QStringList cells{time.toString(Qt::ISODateWithMs)};
   for (const auto &item : m_items)
-    cells << (item ? NumberConversion::FormatDataValue(item->GetValue()) : QString());
+    cells << CellText(item ? NumberConversion::FormatDataValue(item->GetValue()) : QString());
   if (!WriteLine(cells))
     return false;
   ++m_rows;

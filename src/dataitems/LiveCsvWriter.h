@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QTextStream;
 class TNoxPacketData;
@@ -13,7 +14,7 @@ class TNoxSerialData;
 // recorder write, so that a recorded road test and a terminal log have the
 // same form: a header "time,NAME,...", then one row per reading with the
 // local time to the millisecond (ISO 8601) and each value in user units
-// ("%g", "." as separator). Every row is flushed to the device at once, so
+// ("%g", "." as separator, conversion failures whole). Every row is flushed to the device at once, so
 // what was written stays readable if the program or the disk fails later.
 class LiveCsvWriter {
 public:
@@ -29,6 +30,9 @@ public:
   bool WriteRow(const QDateTime &time);
 
   bool Failed() const { return m_failed; }
+  // What a value cell finally shows; as it is unless set (ecuctl's table
+  // form turns failure values into words).
+  std::function<QString(const QString &cell)> CellText = [](const QString &cell) { return cell; };
   // The number of rows written, the header not counted.
   int Rows() const { return m_rows; }
 

@@ -158,17 +158,18 @@ TEST_F(LiveRecorderTest, WritesOneRowPerCycleWithEveryLiveValueInUserUnits) {
   ASSERT_TRUE(recorder.Start(path));
   Cycle(51);
   Cycle(255);
+  Cycle(0); // a speed byte of 0 has no speed
   // Nothing delivered, nothing written: the recorder adds no reads of its own.
   QCoreApplication::processEvents();
-  EXPECT_EQ(recorder.Rows(), 2);
+  EXPECT_EQ(recorder.Rows(), 3);
   recorder.Stop();
   Cycle(51);
-  EXPECT_EQ(recorder.Rows(), 2);
+  EXPECT_EQ(recorder.Rows(), 3);
 
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QStringList lines = QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'));
-  ASSERT_EQ(lines.size(), 4); // header, two rows, the final newline
+  ASSERT_EQ(lines.size(), 5); // header, three rows, the final newline
   EXPECT_EQ(lines[0],
             QStringLiteral("time,VALORE_LAMBDA,VALOR_TPS,VALORE_MINIMO_TPS,POSIZIONE_ATTUATORE,"
                            "VALORE_POSIZIONE_DEFAULT,FASCIA_TPS,FASCIA_LAMBDA,VAL_TEMPERATURA,VAL_GIRI"));
@@ -178,7 +179,9 @@ TEST_F(LiveRecorderTest, WritesOneRowPerCycleWithEveryLiveValueInUserUnits) {
   EXPECT_TRUE(lines[1].startsWith(QStringLiteral("2026-05-04T10:11:12.005,1,1,1,51,51,51,51,")));
   EXPECT_TRUE(lines[1].endsWith(QStringLiteral(",2290"))) << lines[1].toStdString();
   EXPECT_TRUE(lines[2].endsWith(QStringLiteral(",0"))) << lines[2].toStdString();
-  EXPECT_TRUE(lines[3].isEmpty());
+  // The failure is written whole, not as the -1e+07 both failures would be.
+  EXPECT_TRUE(lines[3].endsWith(QStringLiteral(",-10000002"))) << lines[3].toStdString();
+  EXPECT_TRUE(lines[4].isEmpty());
 }
 
 TEST_F(LiveRecorderTest, WallClockTimesIncrease) {
