@@ -7,7 +7,8 @@
 namespace NumberConversion {
 
 bool IsFailureValue(std::int32_t raw) {
-  return raw == CONVERSION_NOT_IN_TABLE || raw == CONVERSION_ZERO_DENOMINATOR || raw == CONVERSION_OUT_OF_RANGE;
+  return raw == CONVERSION_NOT_IN_TABLE || raw == CONVERSION_ZERO_DENOMINATOR ||
+         raw == CONVERSION_OUT_OF_RANGE;
 }
 
 bool IsFailureValue(double user) {
