@@ -3,9 +3,8 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QWidget>
 #include <functional>
-
-class QWidget;
 
 // The move-and-resize settings every bound control carries. The resizer sits
 // in its target's event path as an event filter, but it is always locked: it
