@@ -6,6 +6,8 @@
 // system CPU time over 10 s of wall time is read from /proc. Target: at most
 // 2 % of one core (a small Qt Widgets program polling at 100 ms uses
 // 1.1-1.35 %).
+//   config_cpu_bench chart   also opens the live chart (F8) showing 5 minutes;
+//                            target: at most 1 point above the figure without.
 #include "ProgramUnderX.h"
 
 #include <QCoreApplication>
@@ -48,6 +50,7 @@ long long CpuTicks(qint64 pid) {
 
 int main(int argc, char **argv) {
   QCoreApplication app(argc, argv);
+  const bool chart = argc > 1 && QByteArray(argv[1]) == "chart";
   if (qEnvironmentVariableIsEmpty("DISPLAY")) {
     std::fprintf(stderr, "config_cpu_bench: needs an X display (run it under xvfb-run with openbox)\n");
     return 1;
@@ -87,6 +90,16 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "config_cpu_bench: the configuration window did not open\n");
     return 1;
   }
+  if (chart) {
+    Keys(QStringLiteral("F8"));
+    QThread::msleep(1000);
+    if (VisibleWindows(pid) < 3) {
+      std::fprintf(stderr, "config_cpu_bench: the live chart did not open\n");
+      return 1;
+    }
+    Keys(QStringLiteral("End")); // the time window has the focus: 5 min
+    QThread::msleep(2000);
+  }
 
   QElapsedTimer wall;
   const long long before = CpuTicks(pid);
@@ -97,6 +110,10 @@ int main(int argc, char **argv) {
   const double cpuSeconds = static_cast<double>(after - before) / static_cast<double>(sysconf(_SC_CLK_TCK));
   const double percent = 100.0 * cpuSeconds / seconds;
 
+  if (chart) {
+    Keys(QStringLiteral("alt+F4")); // the chart, then back in the configuration window
+    QThread::msleep(500);
+  }
   Keys(QStringLiteral("alt+q"));
   Keys(QStringLiteral("F5"));
   process.waitForFinished(5000);
@@ -106,8 +123,9 @@ int main(int argc, char **argv) {
     process.waitForFinished(5000);
   }
   std::printf(
-      "CPU with the configuration window open: %.2f %% of one core (%.2f s over %.1f s; target 2 %%)\n",
-      percent, cpuSeconds, seconds);
+      "CPU with the configuration window open%s: %.2f %% of one core (%.2f s over %.1f s; target %s)\n",
+      chart ? " and the live chart showing 5 min" : "", percent, cpuSeconds, seconds,
+      chart ? "1 point above the figure without the chart" : "2 %");
   std::printf("exit code after Alt+Q, F5: %d\n", exitCode);
-  return before >= 0 && after >= 0 && percent <= 2.0 && exitCode == 0 ? 0 : 2;
+  return before >= 0 && after >= 0 && (chart || percent <= 2.0) && exitCode == 0 ? 0 : 2;
 }

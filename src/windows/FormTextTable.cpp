@@ -57,6 +57,7 @@ const QList<TextAssignment> &FormTextTable::FormConfig() {
       {QStringLiteral("NoxCheckBoxFuoriGiri"), S::Text, 90},
       {QStringLiteral("NoxCheckBoxGuidaEco"), S::Text, 92},
       {QStringLiteral("ButtonOndaCostruita"), S::Text, 105},
+      {QStringLiteral("ButtonGrafico"), S::Text, 185},
       // The window centres the note once its new text is in.
       {QStringLiteral("LabelNota"), S::Text, 156},
   };

@@ -1,4 +1,5 @@
 #include "windows/TFormConfig.h"
+#include "windows/TFormLiveChart.h"
 
 #include "controls/TNoxCheckBox.h"
 #include "controls/TNoxComboBox.h"
@@ -165,6 +166,10 @@ void TFormConfig::hideEvent(QHideEvent *event) {
     qApp->removeEventFilter(this);
     m_keyPreview = false;
   }
+  // The refresher stops with this window; a chart (and its recording) left
+  // open would show nothing more.
+  if (!event->spontaneous() && m_liveChart)
+    m_liveChart->close();
   FieldDialog::hideEvent(event);
 }
 
@@ -250,9 +255,24 @@ void TFormConfig::SetLambdaBandPosition(int indicator, int position) {
     lamp->setValue(position);
 }
 
+void TFormConfig::ShowLiveChart() {
+  if (!m_liveChart) {
+    // A child window of this one: usable while this window is modal.
+    m_liveChart = new TFormLiveChart(m_module, this);
+    m_liveChart->ApplyTexts();
+  }
+  m_liveChart->show();
+  m_liveChart->raise();
+  m_liveChart->activateWindow();
+}
+
+TFormLiveChart *TFormConfig::LiveChart() const { return m_liveChart; }
+
 void TFormConfig::ApplyTexts() {
   FormTextTable::Apply(this, FormTextTable::FormConfig(), [this](int id) { return m_module.Text(id); });
   QLabel *note = m_ui->LabelNota;
   note->adjustSize();
   note->move(width() / 2 - note->width() / 2, note->y());
+  if (m_liveChart)
+    m_liveChart->ApplyTexts();
 }

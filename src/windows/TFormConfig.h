@@ -8,6 +8,7 @@
 class QLabel;
 class QStatusBar;
 class QTimer;
+class TFormLiveChart;
 class TFormMain;
 class TNoxNumber;
 class TSerialDataModule;
@@ -53,6 +54,10 @@ public:
   void SetLambdaBandPosition(int indicator, int position) override;
 
   QTimer *Timer() const { return m_timer; }
+  // F8 and the chart button: the live chart beside this window, created at
+  // the first call. It closes with this window.
+  void ShowLiveChart();
+  TFormLiveChart *LiveChart() const;
 
 protected:
   void showEvent(QShowEvent *event) override;
@@ -78,6 +83,7 @@ private:
 
   TSerialDataModule &m_module;
   std::unique_ptr<Ui::TFormConfig> m_ui;
+  QPointer<TFormLiveChart> m_liveChart;
   QStatusBar *m_statusBar = nullptr;
   QLabel *m_statusPanel0 = nullptr;
   QLabel *m_statusPanel1 = nullptr;

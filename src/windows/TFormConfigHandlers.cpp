@@ -38,6 +38,7 @@ void TFormConfig::ConnectHandlers() {
   connect(m_ui->NoxComboTipoEmul, &TNoxComboBox::Change, this, &TFormConfig::NoxComboTipoEmulChange);
   connect(m_ui->NoxComboCommutatore, &TNoxComboBox::Change, this, &TFormConfig::NoxComboCommutatoreChange);
   connect(m_ui->ButtonOndaCostruita, &QPushButton::clicked, this, &TFormConfig::ButtonOndaCostruitaClick);
+  connect(m_ui->ButtonGrafico, &QPushButton::clicked, this, &TFormConfig::ShowLiveChart);
   connect(m_ui->ButtonReset, &QPushButton::clicked, this, &TFormConfig::ButtonResetClick);
 }
 
@@ -59,6 +60,10 @@ bool TFormConfig::eventFilter(QObject *watched, QEvent *event) {
 bool TFormConfig::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
   if ((modifiers & Qt::AltModifier) && (key == Qt::Key_Q || key == Qt::Key_F2)) {
     close();
+    return true;
+  }
+  if (key == Qt::Key_F8 && !modifiers) {
+    ShowLiveChart();
     return true;
   }
   if (key == Qt::Key_PageDown) {

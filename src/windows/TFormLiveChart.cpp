@@ -109,6 +109,8 @@ TFormLiveChart::TFormLiveChart(TSerialDataModule &module, QWidget *parent)
   ChooseRecordingFile = [this] { return AskForFile(); };
   ApplyTexts();
   m_window->setCurrentIndex(1);
+  // The keyboard starts on the time window: Up and Down change it at once.
+  m_window->setFocus();
   resize(820, 480);
 }
 
