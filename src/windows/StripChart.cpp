@@ -257,6 +257,15 @@ void StripChart::PaintLegend(QPainter &painter, const QRect &plot) const {
   for (const Line &line : m_lines)
     if (line.Visible)
       entry(line.Color, QStringLiteral("%1 0-%2").arg(line.Legend, locale.toString(line.Top)));
-  if (m_bandIndex >= 0 && !m_bandColors.isEmpty())
-    entry(m_bandColors.value(1, m_bandColors.first()), m_bandLegend);
+  if (m_bandIndex >= 0 && !m_bandColors.isEmpty()) {
+    // One small square per band colour, lean to rich.
+    for (const QColor &color : m_bandColors) {
+      painter.fillRect(QRect(x, y + 5, 8, 12), color);
+      x += 9;
+    }
+    x += 7;
+    painter.setPen(palette().text().color());
+    painter.drawText(QRect(x, y, metrics.horizontalAdvance(m_bandLegend), LEGEND_HEIGHT),
+                     Qt::AlignVCenter | Qt::AlignLeft, m_bandLegend);
+  }
 }

@@ -1,5 +1,4 @@
 #include "windows/TFormConfig.h"
-#include "windows/TFormLiveChart.h"
 
 #include "controls/TNoxCheckBox.h"
 #include "controls/TNoxComboBox.h"
@@ -12,6 +11,7 @@
 #include "windows/ConfigControlBindings.h"
 #include "windows/ConfigWindowRules.h"
 #include "windows/FormTextTable.h"
+#include "windows/TFormLiveChart.h"
 #include "windows/TFormMain.h"
 
 #include <QApplication>
@@ -260,13 +260,22 @@ void TFormConfig::ShowLiveChart() {
     // A child window of this one: usable while this window is modal.
     m_liveChart = new TFormLiveChart(m_module, this);
     m_liveChart->ApplyTexts();
+    // Beside this window where the screen has room, else as far right as it goes.
+    if (const QScreen *screen = this->screen()) {
+      const QRect area = screen->availableGeometry();
+      const QRect frame = frameGeometry();
+      const int left = qMin(frame.right() + 1, area.right() + 1 - m_liveChart->width());
+      m_liveChart->move(qMax(area.left(), left), qMax(area.top(), frame.top()));
+    }
   }
   m_liveChart->show();
   m_liveChart->raise();
   m_liveChart->activateWindow();
 }
 
-TFormLiveChart *TFormConfig::LiveChart() const { return m_liveChart; }
+TFormLiveChart *TFormConfig::LiveChart() const {
+  return m_liveChart;
+}
 
 void TFormConfig::ApplyTexts() {
   FormTextTable::Apply(this, FormTextTable::FormConfig(), [this](int id) { return m_module.Text(id); });
