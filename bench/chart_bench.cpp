@@ -19,6 +19,7 @@
 #include "windows/StripChart.h"
 #include "windows/TFormLiveChart.h"
 
+#include "ProcessCpuTime.h"
 #include "SimulatedUnitConfig.h"
 
 #include <QApplication>
@@ -28,7 +29,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #ifdef NOX_HAVE_QTCHARTS
 #include <QChart>
 #include <QChartView>
@@ -37,12 +37,6 @@
 #endif
 
 namespace {
-double ProcessCpuSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
 // Runs events for a while. Not through QApplication::quit, which closes
 // every window in Qt 6.
 void RunFor(int milliseconds) {

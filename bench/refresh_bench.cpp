@@ -7,20 +7,14 @@
 #include "dataitems/TNoxConnection.h"
 #include "ecuconfig/TSerialDataModule.h"
 
+#include "ProcessCpuTime.h"
 #include "SimulatedUnitConfig.h"
 
 #include <QCoreApplication>
 #include <QTimer>
 #include <cstdio>
-#include <ctime>
 
 namespace {
-double ProcessCpuSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
 // Runs the event loop for the given time and returns the CPU seconds used.
 double CpuWhileRunning(int milliseconds) {
   const double before = ProcessCpuSeconds();

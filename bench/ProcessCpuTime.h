@@ -1,0 +1,9 @@
+#pragma once
+#include <ctime>
+
+// CPU seconds this process has used so far, all threads together.
+inline double ProcessCpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
