@@ -2,7 +2,7 @@
 
 void CaptionSettings::setLabelCaption(const QString &caption) {
   if (m_caption)
-    m_caption->setText(caption);
+    m_caption->setCaption(caption);
 }
 
 void CaptionSettings::setLabelPosition(Nox::TLabelPosition position) {

@@ -5,15 +5,13 @@
 #include <QAbstractItemView>
 #include <QKeyEvent>
 
-namespace {
-bool CountsAsFocusMove(Qt::FocusReason reason) {
-  return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
-}
-} // namespace
-
 KeyedComboBox::KeyedComboBox(QWidget *parent) : QComboBox(parent), DecorationSettings(this) {
   setEditable(false);
   view()->installEventFilter(this);
+  // However the list closes (Enter, Esc, a click on an item or outside), the
+  // next Enter opens it again: only a choice made in it arms a commit.
+  if (QWidget *container = view()->parentWidget())
+    container->installEventFilter(this);
   // Only the fitter's own choices count: refilling the list or showing a
   // value never commits anything.
   connect(this, &QComboBox::activated, this, &KeyedComboBox::UserChose);
@@ -73,12 +71,16 @@ void KeyedComboBox::keyPressEvent(QKeyEvent *event) {
     m_armed = ListOpen();
 }
 
+// A wheel turned over a closed list must never reach the unit: the pointer
+// merely rests on the control while the fitter scrolls the window. The open
+// list scrolls itself and commits nothing until a choice is confirmed.
 void KeyedComboBox::wheelEvent(QWheelEvent *event) {
-  m_indexBeforeUser = currentIndex();
-  QComboBox::wheelEvent(event);
+  event->ignore();
 }
 
 bool KeyedComboBox::eventFilter(QObject *watched, QEvent *event) {
+  if (event->type() == QEvent::Hide && view() && watched == view()->parentWidget())
+    m_armed = false;
   if (watched == view() && event->type() == QEvent::KeyPress && ListKey(static_cast<QKeyEvent *>(event)))
     return true;
   return QComboBox::eventFilter(watched, event);
@@ -122,7 +124,7 @@ void KeyedComboBox::MoveFocusOrTabOrder(bool next) {
 }
 
 void KeyedComboBox::focusInEvent(QFocusEvent *event) {
-  const bool entering = CountsAsFocusMove(event->reason());
+  const bool entering = m_entry.Arrive();
   if (entering) {
     m_armed = false;
     m_remembered = currentIndex();
@@ -135,10 +137,18 @@ void KeyedComboBox::focusInEvent(QFocusEvent *event) {
 void KeyedComboBox::focusOutEvent(QFocusEvent *event) {
   // Opening the list hands the focus to the list itself: that is no leaving.
   // The list closes by itself when the fitter clicks elsewhere.
-  const bool leaving = CountsAsFocusMove(event->reason()) && !ListOpen();
+  const bool leaving = !ListOpen() && m_entry.Depart(event->reason());
   QComboBox::focusOutEvent(event);
   if (leaving)
     Q_EMIT Exited();
+}
+
+void KeyedComboBox::hideEvent(QHideEvent *event) {
+  QComboBox::hideEvent(event);
+  if (event->spontaneous() || !m_entry.Drop())
+    return;
+  m_armed = false;
+  Q_EMIT Exited();
 }
 
 // ------------------------------------------------------------------ companions

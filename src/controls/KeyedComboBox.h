@@ -1,5 +1,6 @@
 #pragma once
 #include "controls/ControlSettings.h"
+#include "controls/FieldEntry.h"
 
 #include <QComboBox>
 #include <QPointer>
@@ -61,6 +62,7 @@ protected:
   void wheelEvent(QWheelEvent *event) override;
   void focusInEvent(QFocusEvent *event) override;
   void focusOutEvent(QFocusEvent *event) override;
+  void hideEvent(QHideEvent *event) override;
   void moveEvent(QMoveEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
 
@@ -71,6 +73,7 @@ private:
 
   QPointer<QWidget> m_nextControl;
   QPointer<QWidget> m_prevControl;
+  FieldEntry m_entry;
   bool m_armed = false;
   int m_remembered = -1;
   int m_indexBeforeUser = -1; // the selection before the fitter's last action

@@ -36,8 +36,35 @@ void NumberEditBase::resizeEvent(QResizeEvent *event) {
   CompanionsFollowBounds();
 }
 
-bool NumberEditBase::CountsAsFocusMove(Qt::FocusReason reason) {
-  return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
+void NumberEditBase::focusInEvent(QFocusEvent *event) {
+  const bool entering = m_entry.Arrive();
+  if (entering)
+    EnteringField();
+  QLineEdit::focusInEvent(event);
+  if (!entering)
+    return;
+  Q_EMIT Entered();
+  // The first key replaces the value, whichever way the fitter came in.
+  selectAll();
+}
+
+void NumberEditBase::focusOutEvent(QFocusEvent *event) {
+  const bool leaving = m_entry.Depart(event->reason());
+  if (leaving)
+    LeavingField();
+  QLineEdit::focusOutEvent(event);
+  if (leaving)
+    Q_EMIT Exited();
+}
+
+void NumberEditBase::hideEvent(QHideEvent *event) {
+  QLineEdit::hideEvent(event);
+  // A minimised window comes back as it was; a closed one must not keep
+  // typing that was never confirmed for its next showing.
+  if (event->spontaneous() || !m_entry.Drop())
+    return;
+  LeavingField();
+  Q_EMIT Exited();
 }
 
 void NumberEditBase::InsertTyped(QKeyEvent *original, QChar character) {

@@ -1,5 +1,6 @@
 #pragma once
 #include "controls/ControlSettings.h"
+#include "controls/FieldEntry.h"
 
 #include <QLineEdit>
 #include <QPointer>
@@ -31,8 +32,9 @@ public:
   void setVisible(bool visible) override;
 
 Q_SIGNALS:
-  // The field gained or lost the focus (not counting popups such as the
-  // context menu, nor another application taking over).
+  // The fitter entered or left the field: however the focus arrives, and
+  // not counting popups, message boxes or another application taking the
+  // focus for a while. A hidden window leaves its field.
   void Entered();
   void Exited();
   // A key went down and the field's own focus keys left it alone; it runs
@@ -44,18 +46,26 @@ protected:
   bool event(QEvent *event) override;
   void moveEvent(QMoveEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
+  void focusInEvent(QFocusEvent *event) override;
+  void focusOutEvent(QFocusEvent *event) override;
+  void hideEvent(QHideEvent *event) override;
+  // The fitter is entering the field, before the line edit's own focus
+  // handling; the whole text is selected afterwards.
+  virtual void EnteringField() {}
+  // The fitter is leaving the field (or its window is hiding): what was
+  // typed and not confirmed is dropped or committed, by the field's rule.
+  virtual void LeavingField() {}
   // Hooks for the companions of a derived field.
   virtual void CompanionsFollowBounds() {}
   virtual void CompanionsFollowParent() {}
   virtual void CompanionsFollowVisibility(bool) {}
-  // Whether a focus change counts as entering or leaving the field.
-  static bool CountsAsFocusMove(Qt::FocusReason reason);
   // Raises KeyDown; false when a handler swallowed the key.
   bool RaiseKeyDown(QKeyEvent *event);
   // Hands a typed character on to the line edit as if typed.
   void InsertTyped(QKeyEvent *original, QChar character);
 
 private:
+  FieldEntry m_entry;
   bool m_validation = true;
   QPointer<QWidget> m_nextControl;
   QPointer<QWidget> m_prevControl;

@@ -15,14 +15,14 @@ TChildLabel *TChildLabel::CreateFor(QWidget *owner) {
   auto *label = new TChildLabel(owner->parentWidget());
   label->setOwner(owner);
   label->setFocusControl(owner);
-  label->setText(owner->objectName());
+  label->setCaption(owner->objectName());
   label->setVisible(owner->parentWidget() != nullptr);
   // A window description names the owner after creating it: a caption that
   // is empty or still the old name follows the new name.
   connect(owner, &QObject::objectNameChanged, label,
           [label, previous = owner->objectName()](const QString &name) mutable {
             if (label->text().isEmpty() || label->text().compare(previous, Qt::CaseInsensitive) == 0)
-              label->setText(name);
+              label->setCaption(name);
             previous = name;
           });
   return label;
@@ -43,7 +43,7 @@ void TChildLabel::setLabelSpacing(int spacing) {
   Place();
 }
 
-void TChildLabel::setAlignment(Qt::Alignment alignment) {
+void TChildLabel::setCaptionAlignment(Qt::Alignment alignment) {
   QLabel::setAlignment(alignment);
   Place();
 }
@@ -53,7 +53,7 @@ void TChildLabel::setAutoSize(bool on) {
   FitToText();
 }
 
-void TChildLabel::setText(const QString &text) {
+void TChildLabel::setCaption(const QString &text) {
   QLabel::setText(text);
   FitToText();
 }

@@ -11,8 +11,8 @@ class TChildLabel : public QLabel {
   Q_OBJECT
   Q_PROPERTY(Nox::TLabelPosition LabelPosition READ LabelPosition WRITE setLabelPosition)
   Q_PROPERTY(int LabelSpacing READ LabelSpacing WRITE setLabelSpacing)
-  Q_PROPERTY(Qt::Alignment Alignment READ alignment WRITE setAlignment)
-  Q_PROPERTY(QString Caption READ text WRITE setText)
+  Q_PROPERTY(Qt::Alignment Alignment READ alignment WRITE setCaptionAlignment)
+  Q_PROPERTY(QString Caption READ text WRITE setCaption)
   Q_PROPERTY(bool AutoSize READ AutoSize WRITE setAutoSize)
 
 public:
@@ -30,13 +30,15 @@ public:
   void setLabelPosition(Nox::TLabelPosition position);
   int LabelSpacing() const { return m_spacing; }
   void setLabelSpacing(int spacing);
-  // Only the horizontal part moves the label; it is also the text's alignment.
-  void setAlignment(Qt::Alignment alignment);
+  // Only the horizontal part moves the label; it is also the text's
+  // alignment. (Named apart from QLabel's setters, which are not virtual: a
+  // caller holding a QLabel pointer could not reach a same-named one.)
+  void setCaptionAlignment(Qt::Alignment alignment);
   bool AutoSize() const { return m_autoSize; }
   void setAutoSize(bool on);
   // Sets the caption and, with AutoSize, fits the label to it and places it
-  // again. (Hides QLabel::setText: call it through a TChildLabel pointer.)
-  void setText(const QString &text);
+  // again.
+  void setCaption(const QString &text);
 
   // Puts the label at its place beside the owner; nothing without an owner.
   void Place();

@@ -77,29 +77,20 @@ void TNumericEdit::keyPressEvent(QKeyEvent *event) {
     return;
   m_accepted = ValueFromText();
   setText(FloatToText(m_accepted));
+  Q_EMIT Confirmed();
   if (QWidget *target = FindChainTarget(*this, true))
     target->setFocus(Qt::TabFocusReason);
   else
     selectAll();
 }
 
-void TNumericEdit::focusInEvent(QFocusEvent *event) {
-  if (CountsAsFocusMove(event->reason())) {
-    double typed = 0;
-    if (TextToFloat(text(), typed))
-      m_accepted = typed;
-    ShowValue(m_accepted);
-  }
-  NumberEditBase::focusInEvent(event);
-  if (CountsAsFocusMove(event->reason()))
-    Q_EMIT Entered();
+void TNumericEdit::EnteringField() {
+  double typed = 0;
+  if (TextToFloat(text(), typed))
+    m_accepted = typed;
+  ShowValue(m_accepted);
 }
 
-void TNumericEdit::focusOutEvent(QFocusEvent *event) {
-  const bool leaving = CountsAsFocusMove(event->reason());
-  if (leaving)
-    ShowValue(Validation() ? m_accepted : ValueFromText());
-  NumberEditBase::focusOutEvent(event);
-  if (leaving)
-    Q_EMIT Exited();
+void TNumericEdit::LeavingField() {
+  ShowValue(Validation() ? m_accepted : ValueFromText());
 }

@@ -41,10 +41,15 @@ public:
 
   QWidget *ChainNeighbour(bool next) const override { return next ? NextControl() : PrevControl(); }
 
+Q_SIGNALS:
+  // Enter accepted the text, before the focus moves on: the owner may show
+  // what its own storage made of the value.
+  void Confirmed();
+
 protected:
   void keyPressEvent(QKeyEvent *event) override;
-  void focusInEvent(QFocusEvent *event) override;
-  void focusOutEvent(QFocusEvent *event) override;
+  void EnteringField() override;
+  void LeavingField() override;
 
 private:
   bool LimitsInForce() const;

@@ -173,25 +173,11 @@ void TValueEditEx::MoveFocus(bool next) {
     focusNextPrevChild(next);
 }
 
-void TValueEditEx::focusInEvent(QFocusEvent *event) {
-  NumberEditBase::focusInEvent(event);
-  if (!CountsAsFocusMove(event->reason()))
-    return;
-  Q_EMIT Entered();
-  selectAll();
-}
-
-void TValueEditEx::focusOutEvent(QFocusEvent *event) {
-  const bool leaving = CountsAsFocusMove(event->reason());
-  if (leaving) {
-    if (Validation() && m_value)
-      ResetText(); // unconfirmed typing is dropped, nothing is written
-    else
-      Commit();
-  }
-  NumberEditBase::focusOutEvent(event);
-  if (leaving)
-    Q_EMIT Exited();
+void TValueEditEx::LeavingField() {
+  if (Validation() && m_value)
+    ResetText(); // unconfirmed typing is dropped, nothing is written
+  else
+    Commit();
 }
 
 // ------------------------------------------------------------ companions

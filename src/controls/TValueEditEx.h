@@ -55,8 +55,7 @@ protected:
   bool event(QEvent *event) override;
   void changeEvent(QEvent *event) override;
   void keyPressEvent(QKeyEvent *event) override;
-  void focusInEvent(QFocusEvent *event) override;
-  void focusOutEvent(QFocusEvent *event) override;
+  void LeavingField() override;
   void CompanionsFollowBounds() override;
   void CompanionsFollowParent() override;
   void CompanionsFollowVisibility(bool visible) override;

@@ -57,6 +57,26 @@ double ConstructedWaveTime::ToSeconds(int ticks, int blocks) {
   return std::round(static_cast<double>(seconds) * 100) / 100;
 }
 
+ConstructedWaveTime::Split ConstructedWaveTime::FromStored(int ticks, int blocks) {
+  Split split;
+  if (ticks == 0) {
+    split.Blocks = blocks;
+    return split;
+  }
+  split.Blocks = blocks - 1;
+  split.Ticks = ticks;
+  split.FinalBlocks = blocks;
+  return split;
+}
+
+ConstructedWaveTime::Split ConstructedWaveTime::ForConfirmedText(const QString &text, int ticks, int blocks) {
+  double typed = 0;
+  if (NumberConversion::TryParseFloat(text.trimmed(), typed) && std::isfinite(typed) &&
+      std::round(typed * 100) == std::round(ToSeconds(ticks, blocks) * 100))
+    return FromStored(ticks, blocks);
+  return FromText(text);
+}
+
 QString ConstructedWaveTime::WaveCountText(const QString &typed, int ticks, int blocks) {
   int count = 0;
   if (!NumberConversion::TryParseInteger(typed, count))

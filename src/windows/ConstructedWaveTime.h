@@ -31,6 +31,14 @@ public:
   // The time shown for what the unit holds, rounded to two decimals.
   static double ToSeconds(int ticks, int blocks);
 
+  // The writes that leave the unit's bytes as they are.
+  static Split FromStored(int ticks, int blocks);
+  // What Enter writes for the text when the unit holds ticks and blocks. The
+  // time shown for the unit's bytes is rounded, and split again it may lose
+  // a tick (5.1 s is 254.99... ticks as a 32-bit float): confirming the shown
+  // time keeps the bytes it stands for. Any other text is split as typed.
+  static Split ForConfirmedText(const QString &text, int ticks, int blocks);
+
   // The number-of-waves rule: a wave count of 0 cannot be confirmed while a
   // disconnected-probe time is set, so the text to commit becomes "1".
   static QString WaveCountText(const QString &typed, int ticks, int blocks);

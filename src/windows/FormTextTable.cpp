@@ -1,5 +1,7 @@
 #include "windows/FormTextTable.h"
 
+#include "controls/TChildLabel.h"
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
@@ -97,7 +99,10 @@ QStringList FormTextTable::Apply(QWidget *window, const QList<TextAssignment> &t
         applied = true;
         break;
       case TextSlot::Text:
-        if (auto *label = qobject_cast<QLabel *>(element)) {
+        if (auto *caption = qobject_cast<TChildLabel *>(element)) {
+          caption->setCaption(texts.value(0)); // fitted and placed beside its owner
+          applied = true;
+        } else if (auto *label = qobject_cast<QLabel *>(element)) {
           label->setText(texts.value(0));
           applied = true;
         } else if (auto *button = qobject_cast<QAbstractButton *>(element)) {

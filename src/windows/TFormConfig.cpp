@@ -4,6 +4,7 @@
 #include "controls/TNoxComboBox.h"
 #include "controls/TNoxLabel.h"
 #include "controls/TValueEditEx.h"
+#include "dataitems/NoxMessageEvent.h"
 #include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
 #include "ecuconfig/TSerialDataModule.h"
@@ -71,11 +72,15 @@ TFormConfig::TFormConfig(TSerialDataModule &module, QWidget *parent)
   m_ui->NoxComboCommutatore->setVisible(false);
   m_ui->NoxComboCommutatore->move(m_ui->NoxComboCommutatore->x(), 200000);
   module.LoadAllDefaults();
+  // The gear-change type decides which of its fields shows; whoever changes
+  // it (a combo choice, a file, a read), the fields follow.
+  module.TIPO_CAMBIO->AddObserver(this);
 
   VehicleConfigView::SetView(this);
 }
 
 TFormConfig::~TFormConfig() {
+  m_module.TIPO_CAMBIO->RemoveObserver(this);
   if (VehicleConfigView::Current() == this)
     VehicleConfigView::SetView(nullptr);
   if (m_keyPreview)
@@ -150,6 +155,14 @@ void TFormConfig::resizeEvent(QResizeEvent *event) {
   m_statusBar->setGeometry(0, height() - STATUS_BAR_HEIGHT, width(), STATUS_BAR_HEIGHT);
 }
 
+bool TFormConfig::event(QEvent *event) {
+  if (static_cast<std::uint32_t>(event->type()) != MSG_DATA_CHANGED)
+    return FieldDialog::event(event);
+  if (isVisible())
+    ShowCambioFields();
+  return true;
+}
+
 void TFormConfig::showEvent(QShowEvent *event) {
   if (!event->spontaneous()) {
     FormShow();
@@ -216,7 +229,12 @@ void TFormConfig::ShowOptionFields() {
 }
 
 void TFormConfig::ShowCambioFields() {
+  // Reading the type may notify again (a first read): once is enough.
+  if (m_showingCambioFields)
+    return;
+  m_showingCambioFields = true;
   const bool kickTime = m_module.TIPO_CAMBIO->GetIntValue() == 2;
+  m_showingCambioFields = false;
   m_ui->NOXValueEditTempoDiCicchetto->setVisible(kickTime);
   m_ui->NoxValEditNGiriCambio->setVisible(!kickTime);
   m_ui->NoxValEditTempCambio->setEnabled(!kickTime);

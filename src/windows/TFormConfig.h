@@ -60,6 +60,7 @@ public:
   TFormLiveChart *LiveChart() const;
 
 protected:
+  bool event(QEvent *event) override;
   void showEvent(QShowEvent *event) override;
   void hideEvent(QHideEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
@@ -89,6 +90,7 @@ private:
   QLabel *m_statusPanel1 = nullptr;
   QTimer *m_timer = nullptr;
   bool m_keyPreview = false;
+  bool m_showingCambioFields = false;
 };
 
 // The process's vehicle configuration window; set while one exists.

@@ -25,6 +25,8 @@ TFormOndaCostruita::TFormOndaCostruita(TSerialDataModule &module, QWidget *paren
                        [&module](int id) { return module.Text(id); });
   connect(m_ui->NumericEditSondaSconnessa, &TNumericEdit::KeyDown, this,
           [this](int &key) { NumericEditSondaSconnessaKeyDown(key); });
+  connect(m_ui->NumericEditSondaSconnessa, &TNumericEdit::Confirmed, this,
+          &TFormOndaCostruita::ShowProbeTime);
   connect(m_ui->NoxValueEditNumeroOnde, &TValueEditEx::KeyDown, this,
           [this](int &key) { NoxValueEditNumeroOndeKeyDown(key); });
   connect(m_ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
@@ -42,18 +44,26 @@ void TFormOndaCostruita::FormShow() {
   m_ui->NoxValEditNVolteAlto->ReloadValue();
   m_ui->NoxValueEditNVolteBasso->ReloadValue();
   m_ui->NoxValueEditNumeroOnde->ReloadValue();
+  ShowProbeTime();
+}
+
+// What the unit's two bytes now mean, never the text as typed: the fitter
+// sees the time the unit will really use.
+void TFormOndaCostruita::ShowProbeTime() {
   const double seconds = ConstructedWaveTime::ToSeconds(m_module.NUMERO_VOLTE_TRI->GetIntValue(),
                                                         m_module.NUMERO_RIPETIZIONI_TRI->GetIntValue());
-  m_ui->NumericEditSondaSconnessa->setText(FloatToText(seconds));
+  // Accepted as well, so that leaving the field keeps it.
+  m_ui->NumericEditSondaSconnessa->ShowValue(seconds);
 }
 
 // Runs before the field's own Enter, on the text as typed.
 void TFormOndaCostruita::NumericEditSondaSconnessaKeyDown(int key) {
   if (key != Qt::Key_Return && key != Qt::Key_Enter)
     return;
-  const ConstructedWaveTime::Split split =
-      ConstructedWaveTime::FromText(m_ui->NumericEditSondaSconnessa->text());
   TNoxNumber *blocks = m_module.NUMERO_RIPETIZIONI_TRI;
+  const ConstructedWaveTime::Split split =
+      ConstructedWaveTime::ForConfirmedText(m_ui->NumericEditSondaSconnessa->text(),
+                                            m_module.NUMERO_VOLTE_TRI->GetIntValue(), blocks->GetIntValue());
   blocks->SetIntValue(split.Blocks & 0xFF);
   m_module.NUMERO_VOLTE_TRI->SetIntValue(split.Ticks & 0xFF);
   if (split.FinalBlocks >= 0)

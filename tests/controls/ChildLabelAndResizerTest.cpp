@@ -26,7 +26,7 @@ TEST(ChildLabelTest, PlacedBesideItsOwnerByPositionAndAlignment) {
   };
   for (const auto &c : cases) {
     label.setLabelPosition(c.position);
-    label.setAlignment(c.alignment);
+    label.setCaptionAlignment(c.alignment);
     EXPECT_EQ(label.pos(), c.at) << c.position << " " << c.alignment;
   }
   owner.move(300, 100); // the owner asks for it when it moves

@@ -5,6 +5,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <functional>
 
 namespace {
 
@@ -94,6 +95,25 @@ TEST_F(ComboBoxTest, EnterOpensTheListAndEnterOnTheListCommits) {
   QTest::keyClick(List(), Qt::Key_Return);
   EXPECT_FALSE(combo->ListOpen());
   EXPECT_EQ(Writes(), QStringList{"180=2"});
+}
+
+TEST_F(ComboBoxTest, HoweverTheListClosesTheNextEnterOpensItAgain) {
+  ShowAndFocus(1);
+  const std::function<void()> closings[] = {
+      [this] { QTest::keyClick(List(), Qt::Key_Return); }, // the item already chosen
+      [this] { combo->hidePopup(); },                      // a click outside
+  };
+  for (const auto &close : closings) {
+    QTest::keyClick(combo, Qt::Key_Return);
+    ASSERT_TRUE(combo->ListOpen());
+    close();
+    ASSERT_FALSE(combo->ListOpen());
+    EXPECT_FALSE(combo->Armed());
+    QTest::keyClick(combo, Qt::Key_Return);
+    EXPECT_TRUE(combo->ListOpen()) << "opens instead of writing";
+    QTest::keyClick(List(), Qt::Key_Escape);
+  }
+  EXPECT_TRUE(Writes().isEmpty());
 }
 
 TEST_F(ComboBoxTest, EscOnTheOpenListPutsTheRememberedIndexBack) {

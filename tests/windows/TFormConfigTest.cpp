@@ -75,6 +75,58 @@ TEST_F(ConfigWindow, GearChangeType2ShowsTheKickTimeInPlaceOfTheSpeed) {
   }
 }
 
+TEST_F(ConfigWindow, GearChangeFieldsFollowEveryChangeOfTheTypeWhileShown) {
+  SetUnitByte(kGearAndEmulationByte, (UnitByte(kGearAndEmulationByte) & ~0x18) | 2 << 3);
+  Module.TIPO_CAMBIO->Reload();
+  Show();
+  ASSERT_TRUE(Shown("NOXValueEditTempoDiCicchetto"));
+  auto *type = Child<TNoxComboBox>("NoxComboTipoCambio");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+  ASSERT_EQ(QApplication::focusWidget(), type);
+  QTest::keyClick(type, Qt::Key_Return);
+  QTest::keyClick(type->view(), Qt::Key_Up); // "Accelerazione"
+  QTest::keyClick(type->view(), Qt::Key_Return);
+  ASSERT_EQ((UnitByte(kGearAndEmulationByte) >> 3) & 3, 1);
+  EXPECT_FALSE(Shown("NOXValueEditTempoDiCicchetto")) << "a written type";
+  EXPECT_TRUE(Shown("NoxValEditNGiriCambio"));
+  EXPECT_TRUE(Child<QWidget>("NoxValEditTempCambio")->isEnabled());
+
+  SetUnitByte(kGearAndEmulationByte, (UnitByte(kGearAndEmulationByte) & ~0x18) | 2 << 3);
+  Module.TIPO_CAMBIO->Reload();
+  EXPECT_TRUE(Shown("NOXValueEditTempoDiCicchetto")) << "a read type";
+  EXPECT_FALSE(Shown("NoxValEditNGiriCambio"));
+}
+
+TEST_F(ConfigWindow, AReopenedWindowForgetsUnconfirmedTypingAndItsFirstKeyReplaces) {
+  auto *temperature = Child<TValueEditEx>("NoxValEditTempCambio");
+  const QString stored = temperature->text();
+  const int address = Module.TEMPERATURA_PER_CAMBIO->Address();
+  const int byte = UnitByte(address);
+  Show();
+  for (int i = 0; i < 3; ++i)
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+  ASSERT_EQ(QApplication::focusWidget(), temperature);
+  QTest::keyClicks(temperature, QStringLiteral("33"));
+  QTest::keyClick(temperature, Qt::Key_Q, Qt::AltModifier);
+  ASSERT_FALSE(Form->isVisible());
+  EXPECT_EQ(temperature->text(), stored);
+  EXPECT_FALSE(Child<QLabel>("LabelLimite")->isVisible());
+
+  Show();
+  EXPECT_FALSE(Child<QLabel>("LabelLimite")->isVisible());
+  // The window opens on the ignition type: its first Enter opens the list.
+  auto *ignition = Child<TNoxComboBox>("NoxComboTipoAcc");
+  ASSERT_EQ(QApplication::focusWidget(), ignition);
+  QTest::keyClick(ignition, Qt::Key_Return);
+  EXPECT_TRUE(ignition->ListOpen());
+  QTest::keyClick(ignition->view(), Qt::Key_Escape);
+  for (int i = 0; i < 3; ++i)
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+  QTest::keyClick(temperature, Qt::Key_Return);
+  EXPECT_EQ(UnitByte(address), byte) << "33 was never confirmed";
+}
+
 TEST_F(ConfigWindow, CutOffWritesItsBitAloneAndShowsItsFields) {
   const int before = UnitByte(kFlagsByte);
   ASSERT_EQ(before & 4, 0);

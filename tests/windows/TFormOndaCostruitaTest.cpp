@@ -32,9 +32,14 @@ protected:
     window_test::ShowActive(Form.get());
   }
   template <typename T> T *Child(const char *name) const { return window_test::ChildOf<T>(Form.get(), name); }
+  // The fitter's way into a field: Tab from wherever the focus is.
+  void Reach(QLineEdit *edit) {
+    for (int i = 0; i < 8 && QApplication::focusWidget() != edit; ++i)
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), edit);
+  }
   void TypeInto(QLineEdit *edit, const QString &text) {
-    edit->setFocus();
-    edit->selectAll();
+    Reach(edit);
     QTest::keyClicks(edit, text);
     QTest::keyClick(edit, Qt::Key_Return);
   }
@@ -63,6 +68,38 @@ TEST_F(WaveWindow, ProbeTimeIsSplitIntoBlocksAndTicksAndShownBack) {
     Open();
     EXPECT_EQ(Child<TNumericEdit>("NumericEditSondaSconnessa")->text(), QString::fromLatin1(c.Shown));
     Form.reset();
+  }
+}
+
+TEST_F(WaveWindow, TheFirstKeyInTheOpenedWindowReplacesTheValue) {
+  Open();
+  QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(UnitByte(169), 50) << "1 s of high time, not the old value with a 1 after it";
+}
+
+TEST_F(WaveWindow, TheProbeTimeShowsWhatTheUnitHoldsAndConfirmingItAgainKeepsTheBytes) {
+  const struct {
+    const char *Typed;
+    const char *Shown;
+  } cases[] = {{"5.12", "5.1"}, {"7", "6.98"}, {"2.5", "2.5"}, {"645", "640"}, {"", "0"}};
+  Open();
+  auto *time = Child<TNumericEdit>("NumericEditSondaSconnessa");
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.Typed);
+    if (*c.Typed) {
+      TypeInto(time, QString::fromLatin1(c.Typed));
+    } else { // an emptied field
+      Reach(time);
+      QTest::keyClick(time, Qt::Key_Delete);
+      QTest::keyClick(time, Qt::Key_Return);
+    }
+    EXPECT_EQ(time->text(), QString::fromLatin1(c.Shown));
+    const int blocks = UnitByte(kBlocksByte), ticks = UnitByte(kTicksByte);
+    TypeInto(time, time->text()); // the shown time, confirmed as it stands
+    EXPECT_EQ(UnitByte(kBlocksByte), blocks);
+    EXPECT_EQ(UnitByte(kTicksByte), ticks);
+    EXPECT_EQ(time->text(), QString::fromLatin1(c.Shown));
   }
 }
 
