@@ -10,8 +10,8 @@ public:
   static constexpr int SIGNATURE_SIZE = 22;
   static constexpr int MASK_SIZE = 16;
   static constexpr int CANDIDATE_SIZE = 128;
-  static constexpr int HEADER_SIZE = MASK_SIZE + CANDIDATE_SIZE;   // 144
-  static constexpr int TEXT_OFFSET = SIGNATURE_SIZE + HEADER_SIZE; // 166
+  static constexpr int HEADER_SIZE = MASK_SIZE + CANDIDATE_SIZE;      // 144
+  static constexpr int TEXT_OFFSET = SIGNATURE_SIZE + HEADER_SIZE;    // 166
   // Real files are a few KiB; anything this large is not one of ours.
   static constexpr qint64 MAX_FILE_SIZE = 1024 * 1024;
   static const QByteArray &Signature();

@@ -16,7 +16,15 @@ bool SafeFileWriter::Write(const QString &fileName, const QByteArray &bytes, QSt
   // the save's error.
   if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
     return fail();
-  if (target.write(bytes) != bytes.size() || !target.flush() || target.error() != QFileDevice::NoError)
+  // A write that stops short (the file-size limit reached halfway) keeps its
+  // reason to itself: the next write is refused with it.
+  for (qint64 done = 0; done < bytes.size();) {
+    const qint64 written = target.write(bytes.constData() + done, bytes.size() - done);
+    if (written <= 0)
+      return fail();
+    done += written;
+  }
+  if (!target.flush() || target.error() != QFileDevice::NoError)
     return fail();
   if (!target.commit()) {
     if (reason)
