@@ -77,6 +77,11 @@ TFormMain::TFormMain(TSerialDataModule &module, const TFormMainOptions &options,
 
   m_module.Translator->SetDllName(m_executableFolder + QStringLiteral("Languages.dll"));
   m_module.Translator->LoadLanguageLibrary();
+  // A message before the first show already has Qt's buttons in the stored
+  // language.
+  QtTranslation::Select(QtTranslation::LocaleOf(m_module.Translator->GetLanguageName(
+                            NoxRegistryData->GetIntegerValue(QStringLiteral("Language")))),
+                        m_executableFolder);
 
   if (m_resources.Load(m_executableFolder))
     QApplication::setWindowIcon(m_resources.Icon());

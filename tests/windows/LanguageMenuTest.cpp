@@ -9,6 +9,7 @@
 #include "translator/TTranslator.h"
 #include "windows/QtTranslation.h"
 #include "windows/TFormMain.h"
+#include "windows/TFormOndaCostruita.h"
 
 #include <QAction>
 #include <QApplication>
@@ -100,6 +101,10 @@ TEST_P(EveryLanguageTest, ItsItemSwitchesItAndEveryMenuKeepsItsLettersApart) {
                   QMessageBox::Yes | QMessageBox::No);
   EXPECT_EQ(box.button(QMessageBox::Yes)->text(), c.Yes);
   EXPECT_EQ(box.button(QMessageBox::No)->text(), c.No);
+
+  TFormOndaCostruita wave(m_module, window.get());
+  EXPECT_EQ(wave.windowTitle(), m_module.Text(200));
+  EXPECT_FALSE(wave.windowTitle().isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, EveryLanguageTest,
