@@ -307,9 +307,7 @@ void TFormMain::ApplyTexts() {
   m_ui->ActionAbout->setText(text(9));
 }
 
-void TFormMain::FillProcessWideTexts() {
-  m_module.ApplyProcessTexts();
-}
+void TFormMain::FillProcessWideTexts() { m_module.ApplyProcessTexts(); }
 
 void TFormMain::ApplyLanguageAndLayout() {
   const int language = NoxRegistryData->GetIntegerValue(QStringLiteral("Language"));
