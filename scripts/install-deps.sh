@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev
           qt6-base-dev qt6-base-dev-tools libgl-dev
           libgtest-dev libgmock-dev
-          qt6-qpa-plugins fonts-dejavu-core
+          qt6-qpa-plugins qt6-translations-l10n fonts-dejavu-core
           xvfb xauth xdotool openbox)
 missing=()
 for p in "${packages[@]}"; do

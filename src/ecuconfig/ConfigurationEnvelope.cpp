@@ -55,8 +55,8 @@ bool ConfigurationEnvelope::Open(const QByteArray &file, QByteArray &plain) {
   return true;
 }
 
-bool ConfigurationEnvelope::WriteFile(const QString &fileName, const QByteArray &bytes) {
-  return SafeFileWriter::Write(fileName, bytes);
+bool ConfigurationEnvelope::WriteFile(const QString &fileName, const QByteArray &bytes, QString *reason) {
+  return SafeFileWriter::Write(fileName, bytes, reason);
 }
 
 bool ConfigurationEnvelope::EncryptFile(const QString &plainFileName, const QString &targetFileName) {

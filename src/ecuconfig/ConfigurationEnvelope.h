@@ -35,6 +35,6 @@ public:
   // Deciphers a file into a block: a 32-bit little-endian length, then the
   // plain bytes. False for a missing, unreadable, too short or too large file.
   static bool DecryptFile(const QString &fileName, QByteArray &block);
-  // Writes a whole file atomically.
-  static bool WriteFile(const QString &fileName, const QByteArray &bytes);
+  // Writes a whole file atomically; reason as for SafeFileWriter.
+  static bool WriteFile(const QString &fileName, const QByteArray &bytes, QString *reason = nullptr);
 };

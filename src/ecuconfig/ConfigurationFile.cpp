@@ -10,6 +10,7 @@
 #include "storage/TMemIniData.h"
 #include "translator/TTranslator.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -20,6 +21,7 @@ constexpr int TEXT_SAVE_CAPTION = 97;
 constexpr int TEXT_CANNOT_REPLACE = 98;
 constexpr int TEXT_FILE_ERROR_TITLE = 99;
 constexpr int TEXT_CIPHER_FAILED = 100;
+constexpr int TEXT_SAVE_FAILED = 202;
 // Any other value in the check byte makes the unit erase its EEPROM.
 constexpr std::int32_t CHECK_VALUE = 172;
 
@@ -72,21 +74,28 @@ bool ConfigurationFile::Save(const QString &fileName) {
   // The previous file is replaced only by a complete new one, never deleted
   // first: a failed save leaves it as it was.
   if (target.exists() && !target.isWritable()) {
-    UserInterface::Current().ShowMessage(text(TEXT_CANNOT_REPLACE), text(TEXT_FILE_ERROR_TITLE), MessageIcon::Error);
+    UserInterface::Current().ShowMessage(text(TEXT_CANNOT_REPLACE), text(TEXT_FILE_ERROR_TITLE),
+                                         MessageIcon::Error);
     return false;
   }
   QStringList failed;
   bool written = false;
+  QString reason;
   {
     WaitScope wait(m_module.WaitRequestFor(TEXT_SAVE_CAPTION, TEXT_SAVE_LABEL));
     UserInterface::Current().SetProgress(0, true);
     const QByteArray plain = IniText(&failed);
-    written = ConfigurationEnvelope::WriteFile(fileName, ConfigurationEnvelope::Seal(plain));
+    written = ConfigurationEnvelope::WriteFile(fileName, ConfigurationEnvelope::Seal(plain), &reason);
   }
+  // A full disk or a folder that cannot be written has nothing to do with an
+  // existing file: name the file and what the system said.
   if (!written)
-    UserInterface::Current().ShowMessage(text(TEXT_CANNOT_REPLACE), text(TEXT_FILE_ERROR_TITLE), MessageIcon::Error);
+    UserInterface::Current().ShowMessage(
+        text(TEXT_SAVE_FAILED).arg(QDir::toNativeSeparators(fileName), reason), text(TEXT_FILE_ERROR_TITLE),
+        MessageIcon::Error);
   if (!failed.isEmpty()) {
-    UserInterface::Current().ShowMessage(SaveFailedText() + failed.join(QLatin1Char('\n')) + QLatin1Char('\n'),
+    UserInterface::Current().ShowMessage(SaveFailedText() + failed.join(QLatin1Char('\n')) +
+                                             QLatin1Char('\n'),
                                          text(TEXT_FILE_ERROR_TITLE), MessageIcon::Error);
   }
   return written && failed.isEmpty();
@@ -118,7 +127,8 @@ bool ConfigurationFile::LoadCheckByte(TMemIniData &ini) {
   // value itself is written.
   TNoxNumber *check = m_module.CHECKUP;
   double value = 0;
-  if (!NumberConversion::TryParseFloat(ini.ReadString(check->FileSection(), check->FileKey(), QString()), value) ||
+  if (!NumberConversion::TryParseFloat(ini.ReadString(check->FileSection(), check->FileKey(), QString()),
+                                       value) ||
       check->ConvertToEcu(value) != CHECK_VALUE)
     return false;
   return check->LoadFromIni(ini);
@@ -128,7 +138,8 @@ bool ConfigurationFile::Load(const QString &fileName) {
   auto text = [this](int id) { return m_module.Text(id); };
   QByteArray block;
   if (!ConfigurationEnvelope::DecryptFile(fileName, block)) {
-    UserInterface::Current().ShowMessage(text(TEXT_CIPHER_FAILED), text(TEXT_FILE_ERROR_TITLE), MessageIcon::Error);
+    UserInterface::Current().ShowMessage(text(TEXT_CIPHER_FAILED), text(TEXT_FILE_ERROR_TITLE),
+                                         MessageIcon::Error);
     return false;
   }
   QStringList failed;
@@ -145,7 +156,8 @@ bool ConfigurationFile::Load(const QString &fileName) {
   // A file that deciphers to garbage fails every entry: say so rather than
   // look like success.
   if (!failed.isEmpty()) {
-    UserInterface::Current().ShowMessage(LoadFailedText() + failed.join(QLatin1Char('\n')) + QLatin1Char('\n'),
+    UserInterface::Current().ShowMessage(LoadFailedText() + failed.join(QLatin1Char('\n')) +
+                                             QLatin1Char('\n'),
                                          text(TEXT_FILE_ERROR_TITLE), MessageIcon::Error);
   }
   return failed.isEmpty();

@@ -12,5 +12,7 @@
 // over the previous one and reported success.
 class SafeFileWriter {
 public:
-  static bool Write(const QString &fileName, const QByteArray &bytes);
+  // On failure, reason (when given) receives the system's own description
+  // of what went wrong ("No space left on device").
+  static bool Write(const QString &fileName, const QByteArray &bytes, QString *reason = nullptr);
 };

@@ -69,6 +69,7 @@ const QList<TextAssignment> &FormTextTable::FormConfig() {
 const QList<TextAssignment> &FormTextTable::FormOndaCostruita() {
   using S = TextSlot;
   static const QList<TextAssignment> table{
+      {QString(), S::WindowTitle, 200},
       {QStringLiteral("NoxValEditNVolteAlto"), S::CaptionLabel, 101},
       {QStringLiteral("NoxValueEditNVolteBasso"), S::CaptionLabel, 102},
       {QStringLiteral("NoxValueEditNumeroOnde"), S::CaptionLabel, 103},

@@ -4,7 +4,7 @@
 #include <QPushButton>
 
 TAboutBox::TAboutBox(QWidget *owner, const QString &caption, const QString &versionWord,
-                     const QString &version, const QPixmap &picture)
+                     const QString &version, const QPixmap &picture, const QString &comment)
     : QDialog(owner) {
   setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(caption);
@@ -28,8 +28,7 @@ TAboutBox::TAboutBox(QWidget *owner, const QString &caption, const QString &vers
   Version = new QLabel(versionWord + QLatin1Char(' ') + VersionText(version) + QLatin1Char(' '), panel);
   Version->setObjectName(QStringLiteral("Version"));
   Version->setGeometry(136, 84, 201, 24);
-  Comments = new QLabel(
-      QStringLiteral("Configuration and diagnosis of LPG/CNG gas-conversion control units."), panel);
+  Comments = new QLabel(comment, panel);
   Comments->setObjectName(QStringLiteral("Comments"));
   Comments->setGeometry(8, 150, 329, 90);
   Comments->setWordWrap(true);

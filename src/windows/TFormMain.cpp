@@ -8,8 +8,10 @@
 #include "storage/TNoxRegistryData.h"
 #include "translator/TTranslator.h"
 #include "ui_TFormMain.h"
+#include "windows/QtTranslation.h"
 #include "windows/TFormSplash.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -71,9 +73,15 @@ TFormMain::TFormMain(TSerialDataModule &module, const TFormMainOptions &options,
   NoxRegistryData->SetKeyName(QStringLiteral("software\\nox srl\\QMD652"));
   NoxRegistryData->SetIntegerDataList({QStringLiteral("Language=0"), QStringLiteral("NoCompare=0")});
   NoxRegistryData->ReadValues();
+  BindCompareBeforeLoad();
 
   m_module.Translator->SetDllName(m_executableFolder + QStringLiteral("Languages.dll"));
   m_module.Translator->LoadLanguageLibrary();
+  // A message before the first show already has Qt's buttons in the stored
+  // language.
+  QtTranslation::Select(QtTranslation::LocaleOf(m_module.Translator->GetLanguageName(
+                            NoxRegistryData->GetIntegerValue(QStringLiteral("Language")))),
+                        m_executableFolder);
 
   if (m_resources.Load(m_executableFolder))
     QApplication::setWindowIcon(m_resources.Icon());
@@ -150,7 +158,37 @@ void TFormMain::BindCommands() {
   m_popupMenu->addAction(m_ui->ActionDisconnect);
   m_popupMenu->addSeparator();
   connect(this, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint &at) { m_popupMenu->popup(mapToGlobal(at)); });
+          [this](const QPoint &at) { OpenPopupMenu(mapToGlobal(at)); });
+  // From the keyboard too, where the platform does not turn these keys into
+  // a context-menu request itself.
+  auto *popupKeys = new QAction(this);
+  popupKeys->setObjectName(QStringLiteral("ActionPopupMenu"));
+  popupKeys->setShortcuts({QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)});
+  connect(popupKeys, &QAction::triggered, this, [this] {
+    OpenPopupMenu(m_ui->PanelComandi->mapToGlobal(m_ui->LabelConfVettura->geometry().center()));
+  });
+  addAction(popupKeys);
+  m_languageItems = new QActionGroup(this);
+  m_languageItems->setExclusive(true);
+}
+
+void TFormMain::OpenPopupMenu(const QPoint &globalPosition) {
+  // One key press may arrive both as the shortcut and as the platform's
+  // context-menu request: open the menu once.
+  if (!m_popupMenu->isVisible())
+    m_popupMenu->popup(globalPosition);
+}
+
+void TFormMain::BindCompareBeforeLoad() {
+  // Ticked while loading compares first: the per-user setting that "Do not
+  // show again" clears, and --no-compare for this run.
+  QAction *item = m_ui->ActionCompareBeforeLoad;
+  item->setChecked(m_compareBeforeLoad && NoxRegistryData->GetIntegerValue(QStringLiteral("NoCompare")) == 0);
+  connect(item, &QAction::toggled, this, [this](bool compare) {
+    NoxRegistryData->SetIntegerValue(QStringLiteral("NoCompare"), compare ? 0 : 1);
+    if (compare)
+      m_compareBeforeLoad = true;
+  });
 }
 
 bool TFormMain::StartsMaximised(const QSize &workArea) {
@@ -199,9 +237,15 @@ void TFormMain::BuildLanguageStrip() {
     m_languageButtons.append(button);
     bottom = button->geometry().bottom() + 1;
 
-    QAction *item = m_popupMenu->addAction(name);
+    // One item serves the pop-up menu and the Language menu, checked for
+    // the current language.
+    auto *item = new QAction(name, this);
     item->setObjectName(QStringLiteral("MenuLingua%1").arg(i));
     item->setProperty("Tag", i);
+    item->setCheckable(true);
+    m_languageItems->addAction(item);
+    m_popupMenu->addAction(item);
+    m_ui->MenuLanguage->addAction(item);
     connect(item, &QAction::triggered, this, &TFormMain::ToolButtonLingueClick);
   }
   // The scroll box keeps a margin of 20 below its last button.
@@ -255,6 +299,8 @@ void TFormMain::ApplyTexts() {
   m_ui->MenuFile->setTitle(text(12));
   m_ui->MenuComunicazione->setTitle(text(13));
   m_ui->MenuAiuto->setTitle(text(8));
+  m_ui->MenuLanguage->setTitle(text(204));
+  m_ui->ActionCompareBeforeLoad->setText(text(203));
   m_ui->ActionEsci->setText(text(14));
   m_ui->ActionConnect->setText(text(15));
   m_ui->ActionDisconnect->setText(text(16));
@@ -269,6 +315,10 @@ void TFormMain::ApplyLanguageAndLayout() {
   const int current = m_module.Translator->CurrentLanguage();
   if (current >= 0 && current < m_languageButtons.size())
     m_languageButtons[current]->setChecked(true);
+  if (current >= 0 && current < m_languageItems->actions().size())
+    m_languageItems->actions().at(current)->setChecked(true);
+  QtTranslation::Select(QtTranslation::LocaleOf(m_module.Translator->GetLanguageName(current)),
+                        m_executableFolder);
   FillProcessWideTexts();
   ApplyTexts();
   Q_EMIT TextsApplied();

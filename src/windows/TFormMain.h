@@ -12,6 +12,7 @@
 namespace Ui {
 class TFormMain;
 }
+class QActionGroup;
 class QLabel;
 class QMenu;
 class QToolButton;
@@ -108,6 +109,8 @@ private:
   void BuildStatusBar();
   void BindCommands();
   void BuildLanguageStrip();
+  void BindCompareBeforeLoad();
+  void OpenPopupMenu(const QPoint &globalPosition);
   void ConnectionStateMessage(qintptr lParam);
   void SetStatus(const QString &text, const QColor &color);
   void FillProcessWideTexts();
@@ -125,6 +128,7 @@ private:
   QLabel *m_statusPanel0 = nullptr;
   QLabel *m_statusPanel1 = nullptr;
   QMenu *m_popupMenu = nullptr;
+  QActionGroup *m_languageItems = nullptr;
   QList<QToolButton *> m_languageButtons;
   bool m_compareBeforeLoad = true;
   bool m_shownOnce = false;

@@ -8,6 +8,7 @@
 #include "platform/UserInterface.h"
 #include "storage/TNoxRegistryData.h"
 #include "translator/TTranslator.h"
+#include "ui_TFormMain.h"
 #include "windows/ConfigurationBackup.h"
 #include "windows/ConfigurationFolder.h"
 #include "windows/TAboutBox.h"
@@ -21,6 +22,7 @@ constexpr int TEXT_NOT_RECOGNISED = 106;
 constexpr int TEXT_NO_ANSWER_1 = 17;
 constexpr int TEXT_NO_ANSWER_2 = 18;
 constexpr int TEXT_VERSION = 147;
+constexpr int TEXT_ABOUT_COMMENT = 201;
 
 // The refresher is paused for a file operation and put back as it was.
 class PausedRefresher {
@@ -62,6 +64,10 @@ QString TFormMain::AskForFile(FileDialog kind) {
   dialog.setNameFilter(kind == FileDialog::Save ? QStringLiteral("File : (*.kfg)")
                                                 : QStringLiteral("File: (*.kfg)"));
   dialog.setDefaultSuffix(QStringLiteral("kfg"));
+  // Saving over a file renames it to ".OLD" first: that copy is the safety,
+  // so the fitter is not asked whether to replace it.
+  if (kind == FileDialog::Save)
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
   dialog.setDirectory(folder);
   dialog.selectFile(preset);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -129,7 +135,7 @@ void TFormMain::ActionCaricaFileExecute() {
     bool doNotShowAgain = false;
     const bool load = TFormCompare::ConfirmLoad(m_module, fileName, FieldCaption, this, doNotShowAgain);
     if (doNotShowAgain)
-      NoxRegistryData->SetIntegerValue(QStringLiteral("NoCompare"), 1);
+      m_ui->ActionCompareBeforeLoad->setChecked(false); // and so the setting
     if (!load)
       return;
   }
@@ -141,6 +147,7 @@ void TFormMain::ActionCaricaFileExecute() {
 
 void TFormMain::ActionAboutExecute() {
   TAboutBox about(this, windowTitle(), m_module.Translator->GetText(TEXT_VERSION), m_version,
-                  m_resources.Loaded() ? m_resources.AboutPicture() : QPixmap());
+                  m_resources.Loaded() ? m_resources.AboutPicture() : QPixmap(),
+                  m_module.Translator->GetText(TEXT_ABOUT_COMMENT));
   about.exec();
 }

@@ -321,18 +321,22 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{"unsupported, Italian", {"identification = 1 36 2 0 0 0 0 0"}, {"--language", "0", "identify"},
                     "error: Connect: Centralina non riconosciuta.\n"},
         MessageCase{"no such folder, English", {}, {"save", "/nonexistent-folder/car.kfg"},
-                    "error: File Error: The file already exists and cannot be replaced.\n"},
+                    "error: File Error: The file /nonexistent-folder/car.kfg could not be saved:\n"
+                    "  No such file or directory\n"},
         MessageCase{"no such folder, Italian", {}, {"--language", "0", "save", "/nonexistent-folder/car.kfg"},
-                    "error: Errore file: Il file esiste già e non può essere sostituito.\n"},
+                    "error: Errore file: Impossibile salvare il file /nonexistent-folder/car.kfg:\n"
+                    "  No such file or directory\n"},
         MessageCase{"line lost during the read-all", {"lose_connection_after = 30"}, {"identify"},
                     "error: Connection: the connection to the unit was lost\n"}),
     CaseName<MessageCase>);
 
 // A save that cannot complete keeps the previous file whole and fails with
-// exit code 7, whether the disk is full or the process may not write more.
+// exit code 7, whether the disk is full or the process may not write more,
+// and says which file and why: the file is there, and it could be replaced.
 class FailedSaveTest : public EcuctlTest {
 protected:
-  void ExpectRefusedSave(const QString &file, const std::function<void()> &childSetup = {}) {
+  void ExpectRefusedSave(const QString &file, const QString &reason,
+                         const std::function<void()> &childSetup = {}) {
     QFile previous(file);
     ASSERT_TRUE(previous.open(QIODevice::ReadOnly));
     const QByteArray before = previous.readAll();
@@ -341,7 +345,9 @@ protected:
     const Result result = Run({"save", file}, childSetup);
     EXPECT_EQ(result.exitCode, 7) << result.err.toStdString();
     EXPECT_FALSE(result.out.contains(QStringLiteral("saved")));
-    EXPECT_TRUE(result.err.contains(QStringLiteral("cannot be replaced"))) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains(QStringLiteral("The file %1 could not be saved:\n  %2").arg(file, reason)))
+        << result.err.toStdString();
+    EXPECT_FALSE(result.err.contains(QStringLiteral("cannot be replaced"))) << result.err.toStdString();
     ASSERT_TRUE(previous.open(QIODevice::ReadOnly));
     EXPECT_EQ(previous.readAll(), before) << "the previous file is untouched";
   }
@@ -349,7 +355,7 @@ protected:
 
 TEST_F(FailedSaveTest, FileSizeLimitKeepsThePreviousFile) {
   ASSERT_EQ(Run({"save", Path("car.kfg")}).exitCode, 0);
-  ExpectRefusedSave(Path("car.kfg"), [] {
+  ExpectRefusedSave(Path("car.kfg"), QStringLiteral("File too large"), [] {
     std::signal(SIGXFSZ, SIG_IGN); // the write fails instead of killing ecuctl
     const rlimit limit{200, 200};
     setrlimit(RLIMIT_FSIZE, &limit);
@@ -377,7 +383,7 @@ TEST_F(FailedSaveTest, FullDiskKeepsThePreviousFile) {
   while (filler.write(block) == block.size()) {
   }
   filler.close();
-  ExpectRefusedSave(file);
+  ExpectRefusedSave(file, QStringLiteral("No space left on device"));
   QProcess::execute(QStringLiteral("umount"), {disk});
 }
 

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -230,6 +231,35 @@ TEST_F(LoadCommand, EscKeepsTheUnitEnterLoadsAndDoNotShowAgainSticks) {
   ASSERT_TRUE(m_module.GiriCutOff->SetValue(2500));
   EXPECT_FALSE(PressF3(*window, Qt::Key_Escape));
   EXPECT_EQ(m_module.GiriCutOff->GetValue(), 1500);
+}
+
+// The File menu's "Compare before loading" shows the setting that "Do not
+// show again" clears, and turns the comparison back on from the keyboard.
+TEST_F(LoadCommand, CompareBeforeLoadingItemTurnsTheComparisonBackOn) {
+  const auto item = [](TFormMain &window) {
+    return window.findChild<QAction *>(QStringLiteral("ActionCompareBeforeLoad"));
+  };
+  {
+    auto window = Open(true);
+    ASSERT_TRUE(m_module.SaveConfiguration(File()));
+    EXPECT_TRUE(item(*window)->isChecked());
+    ASSERT_TRUE(PressF3(*window, Qt::Key_Return, true));
+    EXPECT_FALSE(item(*window)->isChecked());
+  }
+  auto window = Open(true);
+  EXPECT_FALSE(item(*window)->isChecked());
+  QApplication::setActiveWindow(window.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  QTest::keyClick(window.get(), Qt::Key_F, Qt::AltModifier); // "&File"
+  auto *menu = window->findChild<QMenu *>(QStringLiteral("MenuFile"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }));
+  QTest::keyClick(menu, Qt::Key_C); // "&Confronta prima di caricare"
+  EXPECT_TRUE(item(*window)->isChecked());
+  ASSERT_TRUE(m_module.GiriCutOff->SetValue(2500));
+  const auto shown = PressF3(*window, Qt::Key_Escape);
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(shown->Rows.size(), 1);
+  EXPECT_EQ(m_module.GiriCutOff->GetValue(), 2500);
 }
 
 TEST_F(LoadCommand, NoCompareOptionLoadsWithoutAsking) {

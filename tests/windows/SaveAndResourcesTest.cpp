@@ -10,7 +10,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <fcntl.h>
@@ -109,7 +112,11 @@ TEST_F(SaveTest, FailedSavePutsTheBackupBack) {
   EXPECT_EQ(Contents(m_file), QByteArray("previous"));
   EXPECT_FALSE(QFile::exists(m_backup));
   ASSERT_FALSE(m_ui.Messages.isEmpty());
-  EXPECT_EQ(m_ui.Messages.last().Text, m_module.Text(98));
+  // The file is there and could be replaced: the message says what failed.
+  // The system's reason comes in the fitter's language too, from Qt's own
+  // translation.
+  EXPECT_EQ(m_ui.Messages.last().Text, m_module.Text(202).arg(m_file, QStringLiteral("Troppi file aperti")))
+      << m_ui.Messages.last().Text.toStdString();
 }
 
 TEST_F(SaveTest, LoadWritesTheFileToTheUnit) {
@@ -119,6 +126,64 @@ TEST_F(SaveTest, LoadWritesTheFileToTheUnit) {
   m_window->findChild<QAction *>(QStringLiteral("ActionCaricaFile"))->trigger();
   EXPECT_TRUE(m_ui.Events.contains(QStringLiteral("BeginWait(96,94)")));
   EXPECT_TRUE(m_ui.Messages.isEmpty());
+}
+
+// F2 and Enter, twice, through Qt's own save dialog, as the fitter saves the
+// second car: no question about replacing the file, the first file becomes
+// the ".OLD" copy.
+class SaveDialogTest : public WindowsFixture {};
+
+TEST_F(SaveDialogTest, SavingTwiceUnderTheProposedNameKeepsTheFirstAsOld) {
+  QTemporaryDir program;
+  TSerialDataModule module;
+  TFormMainOptions options;
+  options.ExecutableFolder = program.path();
+  options.ShowSplash = false;
+  TFormMain window(module, options);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  int accepted = 0;
+  bool pressing = false;
+  QStringList questions;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    QWidget *modal = QApplication::activeModalWidget();
+    if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+      questions << box->text();
+      box->done(QMessageBox::No);
+    } else if (auto *dialog = qobject_cast<QFileDialog *>(modal); dialog && !pressing) {
+      if (!questions.isEmpty()) {
+        dialog->reject();
+        return;
+      }
+      ++accepted;
+      pressing = true;
+      QWidget *focus = QApplication::focusWidget();
+      QWidget *target = focus && dialog->isAncestorOf(focus) ? focus : dialog;
+      // Pressed outside this timer's own call, so that a question the key
+      // brings up finds the timer running.
+      QTimer::singleShot(0, target, [target, &pressing] {
+        QTest::keyClick(target, Qt::Key_Return);
+        pressing = false;
+      });
+    }
+  });
+  answer.start(20);
+  const QString file = program.filePath(QStringLiteral("Configuration/0.kfg"));
+  QTest::keyClick(&window, Qt::Key_F2);
+  const QByteArray first = Contents(file);
+  ASSERT_NE(first, QByteArray("<missing>"));
+  // The second time with the F2 button: which window the closing wait window
+  // leaves active is the window manager's business, not this test's.
+  QTest::mouseClick(window.findChild<QWidget *>(QStringLiteral("BitBtnSalvaFile")), Qt::LeftButton);
+  answer.stop();
+  EXPECT_TRUE(questions.isEmpty()) << questions.join(QLatin1Char('\n')).toStdString();
+  EXPECT_EQ(accepted, 2);
+  EXPECT_EQ(Contents(program.filePath(QStringLiteral("Configuration/0.OLD"))), first);
+  const QByteArray second = Contents(file);
+  EXPECT_TRUE(second.startsWith("ENCRYPTED_FILE_V_01.00"));
+  EXPECT_NE(second, first) << "a new envelope under the proposed name";
 }
 
 TEST(ConfigurationFolderTest, FallsBackToDocumentsWhenTheProgramFolderIsClosed) {
@@ -167,6 +232,7 @@ TEST_F(ResourcesTest, AboutBoxShowsCaptionVersionAndPicture) {
     EXPECT_EQ(about.ProductName->text(), window.windowTitle());
     EXPECT_EQ(about.Version->text(), m_module.Text(147) + QStringLiteral(" 1.2.3 "));
     EXPECT_FALSE(about.AboutImage->pixmap().isNull());
+    EXPECT_EQ(about.Comments->text(), m_module.Text(201));
   });
   TAboutBox unversioned(nullptr, QStringLiteral("X"), QStringLiteral("Version"), QString(), QPixmap());
   EXPECT_EQ(unversioned.Version->text(), QStringLiteral("Version not available "));
