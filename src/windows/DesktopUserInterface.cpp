@@ -256,8 +256,9 @@ void DesktopUserInterface::ReturnFocus() {
   m_returnFocus = nullptr;
   if (!window || !window->isVisible())
     return;
-  if (QApplication::activeWindow() != window)
-    window->activateWindow();
+  // Asked even when the window counts as active here: the focus changes
+  // that the window manager made meanwhile may not have arrived yet.
+  window->activateWindow();
   if (focus && focus->window() == window && focus->isVisible() && focus->isEnabled() &&
       QApplication::focusWidget() != focus)
     focus->setFocus(Qt::ActiveWindowFocusReason);
