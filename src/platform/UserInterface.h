@@ -32,9 +32,10 @@ public:
 
   // The wait window of a long operation: begin shows it with progress 0,
   // progress moves it (absolute, or relative modulo 256) and lets pending
-  // events run, end removes it on every path. Calls nest: an operation begun
-  // inside another one shares its window, and only the outermost end
-  // removes it. While it shows, the program's other windows take no input.
+  // events run, end removes it on every path. An operation may begin inside
+  // another one (from an event that a progress step let run): the desktop
+  // program then keeps the outer window, and only the outermost end removes
+  // it; while it shows, the program's other windows take no input.
   virtual void BeginWait(const WaitRequest &request) { (void)request; }
   virtual void SetProgress(std::uint8_t amount, bool absolute) {
     (void)amount;
@@ -44,8 +45,8 @@ public:
   virtual void EndWait() {}
 
   // The application-start cursor (arrow with hourglass) while busy; calls
-  // nest. A busy program takes no input either, except in the windows
-  // (message boxes) it opens meanwhile.
+  // nest. The busy desktop program takes no input either, except in the
+  // windows (message boxes) it opens meanwhile.
   virtual void SetBusyCursor(bool busy) { (void)busy; }
 
   // A yes/no question with No as the default answer. Without a way to ask,
