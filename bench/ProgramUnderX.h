@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStringList>
+#include <QThread>
 
 // Waits for a line the program reports on standard output (NOX_REPORT_STARTUP).
 inline bool WaitForLine(QProcess &process, const QByteArray &line, int timeoutMs) {
@@ -26,4 +27,17 @@ inline QString Xdotool(const QStringList &arguments) {
   xdotool.start(QStringLiteral("xdotool"), arguments);
   xdotool.waitForFinished(5000);
   return QString::fromLocal8Bit(xdotool.readAllStandardOutput()).trimmed();
+}
+
+// Waits until the window manager reports this window (an xdotool window id)
+// as the active one.
+inline bool WaitUntilActive(const QString &window, int timeoutMs) {
+  QElapsedTimer timer;
+  timer.start();
+  while (timer.elapsed() < timeoutMs) {
+    if (Xdotool({QStringLiteral("getactivewindow")}) == window)
+      return true;
+    QThread::msleep(50);
+  }
+  return false;
 }

@@ -2,6 +2,8 @@
 #include <QString>
 #include <cstdint>
 
+class QObject;
+
 enum class MessageIcon { Error, Warning, Information, Question };
 
 // What a long operation shows in its wait window. The core fills in the
@@ -12,6 +14,9 @@ struct WaitRequest {
   QString Caption;
   QString Label;
   QString CompletedText; // the word after the percentage, "completed"
+  // The window that started the operation, which owns the wait window and
+  // gets the focus back afterwards; null for the program's main window.
+  QObject *Owner = nullptr;
 };
 
 // The only way the core shows something to the user. The desktop program
@@ -27,7 +32,10 @@ public:
 
   // The wait window of a long operation: begin shows it with progress 0,
   // progress moves it (absolute, or relative modulo 256) and lets pending
-  // events run, end removes it on every path.
+  // events run, end removes it on every path. An operation may begin inside
+  // another one (from an event that a progress step let run): the desktop
+  // program then keeps the outer window, and only the outermost end removes
+  // it; while it shows, the program's other windows take no input.
   virtual void BeginWait(const WaitRequest &request) { (void)request; }
   virtual void SetProgress(std::uint8_t amount, bool absolute) {
     (void)amount;
@@ -36,7 +44,9 @@ public:
   virtual bool WaitVisible() const { return false; }
   virtual void EndWait() {}
 
-  // The application-start cursor (arrow with hourglass) while busy.
+  // The application-start cursor (arrow with hourglass) while busy; calls
+  // nest. The busy desktop program takes no input either, except in the
+  // windows (message boxes) it opens meanwhile.
   virtual void SetBusyCursor(bool busy) { (void)busy; }
 
   // A yes/no question with No as the default answer. Without a way to ask,

@@ -2,17 +2,125 @@
 
 #include "windows/TFormAttesa.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QGuiApplication>
+#include <QList>
 #include <QMessageBox>
+#include <QWindow>
+
+// Drops the user's input to the windows that were open when it was created.
+// Windows opened later (a message box in the middle of an operation, the
+// wait window itself) work as usual.
+class DesktopUserInterface::InputBlock : public QObject {
+public:
+  InputBlock() {
+    for (QWidget *window : QApplication::topLevelWidgets())
+      if (window->isVisible())
+        m_blocked.append(window);
+    qApp->installEventFilter(this);
+  }
+  ~InputBlock() override { qApp->removeEventFilter(this); }
+  InputBlock(const InputBlock &) = delete;
+  InputBlock &operator=(const InputBlock &) = delete;
+
+protected:
+  bool eventFilter(QObject *receiver, QEvent *event) override {
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+      if (!Blocked(receiver, false))
+        return false;
+      // Claimed as a plain key, so that no shortcut runs for it; the key
+      // itself is dropped when it arrives.
+      event->accept();
+      return true;
+    case QEvent::Shortcut:
+      return Blocked(receiver, true);
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::InputMethod:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::NonClientAreaMouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonRelease:
+    case QEvent::NonClientAreaMouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::Drop:
+      if (!Blocked(receiver, false))
+        return false;
+      event->ignore();
+      return true;
+    case QEvent::Close:
+      // The window manager's close button or Alt+F4; the program's own
+      // closing of a window goes on.
+      if (!event->spontaneous() || !Blocked(receiver, false))
+        return false;
+      event->ignore();
+      return true;
+    default:
+      return false;
+    }
+  }
+
+private:
+  // The top-level window an event's receiver belongs to. A shortcut goes to
+  // an action or shortcut object, which belongs to its owner's window; a menu
+  // belongs to the window it opened from.
+  static QWidget *WindowOf(QObject *receiver) {
+    for (QObject *object = receiver; object; object = object->parent()) {
+      if (object->isWindowType()) {
+        for (QWidget *window : QApplication::topLevelWidgets())
+          if (window->windowHandle() == object)
+            return window;
+        return nullptr;
+      }
+      if (!object->isWidgetType())
+        continue;
+      QWidget *window = static_cast<QWidget *>(object)->window();
+      while (window->windowType() == Qt::Popup && window->parentWidget())
+        window = window->parentWidget()->window();
+      return window;
+    }
+    return nullptr;
+  }
+
+  // A shortcut of no window at all is blocked too: nothing may start now.
+  bool Blocked(QObject *receiver, bool shortcut) const {
+    QWidget *window = WindowOf(receiver);
+    if (!window)
+      return shortcut;
+    for (const QPointer<QWidget> &blocked : m_blocked)
+      if (blocked == window)
+        return true;
+    return false;
+  }
+
+  QList<QPointer<QWidget>> m_blocked;
+};
 
 DesktopUserInterface::DesktopUserInterface() {
   UserInterface::SetCurrent(this);
 }
 
 DesktopUserInterface::~DesktopUserInterface() {
-  EndWait();
-  while (m_busyDepth > 0)
-    SetBusyCursor(false);
+  m_levels.clear();
+  if (m_window) {
+    m_window->close();
+    delete m_window;
+  }
+  FormAttesa = nullptr;
+  while (m_busyDepth > 0) {
+    QGuiApplication::restoreOverrideCursor();
+    --m_busyDepth;
+  }
+  m_block.reset();
   UserInterface::SetCurrent(nullptr);
 }
 
@@ -36,35 +144,74 @@ void DesktopUserInterface::ShowMessage(const QString &text, const QString &title
   box.exec();
 }
 
+void DesktopUserInterface::ShowTexts(const WaitRequest &request) {
+  m_window->setWindowTitle(request.Caption);
+  m_window->SetLabel(request.Label);
+  m_window->SetCompletedText(request.CompletedText);
+}
+
 void DesktopUserInterface::BeginWait(const WaitRequest &request) {
-  EndWait();
-  FormAttesa = new TFormAttesa(m_owner);
-  FormAttesa->setWindowTitle(request.Caption);
-  FormAttesa->SetLabel(request.Label);
-  FormAttesa->SetCompletedText(request.CompletedText);
-  FormAttesa->SetProgress(0, true);
-  FormAttesa->show();
-  FormAttesa->repaint();
+  if (m_window) {
+    // Begun inside another operation (from an event its progress let run):
+    // the window stays the outer one's, and so does its end.
+    m_levels.push_back({request, m_window->Position()});
+    ShowTexts(request);
+    m_window->SetProgress(0, true);
+    return;
+  }
+  QWidget *owner = qobject_cast<QWidget *>(request.Owner);
+  owner = owner ? owner->window() : m_owner.data();
+  m_levels.push_back({request, 0});
+  UpdateInputBlock();
+  if (owner && request.Owner) {
+    m_returnWindow = owner;
+    m_returnFocus = owner->focusWidget();
+  }
+  // Owned by the window that started the operation, so that it stays above
+  // that window, which may itself be modal.
+  m_window = new TFormAttesa(owner);
+  FormAttesa = m_window;
+  ShowTexts(request);
+  QPointer<TFormAttesa> window = m_window;
+  window->SetProgress(0, true);
+  if (!window)
+    return;
+  window->show();
+  window->repaint();
 }
 
 void DesktopUserInterface::SetProgress(std::uint8_t amount, bool absolute) {
-  if (FormAttesa)
-    FormAttesa->SetProgress(amount, absolute);
+  // The step lets events run, and this object's window may end meanwhile.
+  if (QPointer<TFormAttesa> window = m_window)
+    window->SetProgress(amount, absolute);
 }
 
 bool DesktopUserInterface::WaitVisible() const {
-  return FormAttesa && FormAttesa->isVisible();
+  return m_window && m_window->isVisible();
 }
 
 void DesktopUserInterface::EndWait() {
-  if (!FormAttesa)
+  if (m_levels.empty())
     return;
-  TFormAttesa *window = FormAttesa;
+  const Level ended = m_levels.back();
+  m_levels.pop_back();
+  if (!m_levels.empty()) {
+    if (m_window) {
+      ShowTexts(m_levels.back().Request);
+      m_window->SetProgress(ended.OuterPosition, true);
+    }
+    return;
+  }
+  TFormAttesa *window = m_window;
+  m_window = nullptr;
   FormAttesa = nullptr;
-  window->close();
-  // Later, not now: the end may be reached from an event that the window's
-  // own progress step is still processing.
-  window->deleteLater();
+  if (window) {
+    window->close();
+    // Later, not now: the end may be reached from an event that the window's
+    // own progress step is still processing.
+    window->deleteLater();
+  }
+  UpdateInputBlock();
 }
 
 void DesktopUserInterface::SetBusyCursor(bool busy) {
@@ -75,6 +222,46 @@ void DesktopUserInterface::SetBusyCursor(bool busy) {
     QGuiApplication::restoreOverrideCursor();
     --m_busyDepth;
   }
+  UpdateInputBlock();
+}
+
+void DesktopUserInterface::UpdateInputBlock() {
+  const bool wanted = !m_levels.empty() || m_busyDepth > 0;
+  if (wanted && !m_block) {
+    // The fitter is in the modal window when one runs (the others are
+    // blocked by it), otherwise in the active one.
+    QWidget *window = QApplication::activeModalWidget();
+    if (!window)
+      window = QApplication::activeWindow();
+    if (!window)
+      window = m_owner;
+    m_returnWindow = window;
+    m_returnFocus = window ? window->focusWidget() : nullptr;
+    m_block = std::make_unique<InputBlock>();
+  } else if (!wanted && m_block) {
+    // What the fitter typed or clicked during the operation is dropped now,
+    // not handled once it is over.
+    QCoreApplication::processEvents();
+    m_block.reset();
+    ReturnFocus();
+  }
+}
+
+void DesktopUserInterface::ReturnFocus() {
+  // Window managers differ in where they put the focus when the wait window
+  // goes, and some put it nowhere: it is given back explicitly.
+  QWidget *window = m_returnWindow;
+  QWidget *focus = m_returnFocus;
+  m_returnWindow = nullptr;
+  m_returnFocus = nullptr;
+  if (!window || !window->isVisible())
+    return;
+  // Asked even when the window counts as active here: the focus changes
+  // that the window manager made meanwhile may not have arrived yet.
+  window->activateWindow();
+  if (focus && focus->window() == window && focus->isVisible() && focus->isEnabled() &&
+      QApplication::focusWidget() != focus)
+    focus->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 bool DesktopUserInterface::AskYesNo(const QString &text, const QString &title) {

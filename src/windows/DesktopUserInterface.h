@@ -3,11 +3,21 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <memory>
+#include <vector>
+
+class TFormAttesa;
 
 // The desktop program's way of showing what the core asks for: message boxes
 // with their icon and title, the wait window TFormAttesa, the busy cursor and
 // the yes/no question. Installs itself as the current user interface for its
 // lifetime.
+//
+// While a wait window shows or the program is busy, the windows that were
+// open when it began take no input: keys, clicks, the wheel, shortcuts and
+// the window manager's close are dropped, not kept for later. Posted
+// messages, timers and the refresh hand-over still run. Afterwards the window
+// that had the focus, and its field, get it back.
 class DesktopUserInterface : public UserInterface {
 public:
   DesktopUserInterface();
@@ -15,7 +25,8 @@ public:
   DesktopUserInterface(const DesktopUserInterface &) = delete;
   DesktopUserInterface &operator=(const DesktopUserInterface &) = delete;
 
-  // The window that owns the wait windows (the main window).
+  // The window that owns the wait windows of operations that name no owner
+  // (the main window).
   void SetOwner(QWidget *owner) { m_owner = owner; }
 
   void ShowMessage(const QString &text, const QString &title, MessageIcon icon) override;
@@ -26,7 +37,27 @@ public:
   void SetBusyCursor(bool busy) override;
   bool AskYesNo(const QString &text, const QString &title) override;
 
+  // Whether the other windows ignore input now.
+  bool InputBlocked() const { return m_block != nullptr; }
+
 private:
+  class InputBlock;
+  // An operation begun inside another one: its texts, and the outer
+  // operation's progress to put back when it ends.
+  struct Level {
+    WaitRequest Request;
+    std::uint8_t OuterPosition = 0;
+  };
+
+  void ShowTexts(const WaitRequest &request);
+  void UpdateInputBlock();
+  void ReturnFocus();
+
   QPointer<QWidget> m_owner;
+  QPointer<TFormAttesa> m_window;
+  std::vector<Level> m_levels;
   int m_busyDepth = 0;
+  std::unique_ptr<InputBlock> m_block;
+  QPointer<QWidget> m_returnWindow;
+  QPointer<QWidget> m_returnFocus;
 };

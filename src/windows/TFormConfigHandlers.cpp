@@ -22,6 +22,7 @@ namespace {
 constexpr int TEXT_ERASE_QUESTION = 22;
 constexpr int TEXT_WAIT_CAPTION = 19;
 constexpr int TEXT_WAIT_LINE = 20;
+constexpr int TEXT_ERASE_REFUSED = 215;
 constexpr int ERASE_COMMAND = 8;
 constexpr std::uint32_t ERASE_SETTLE_MS = 1000;
 constexpr int HINT_GAP = 15;
@@ -142,13 +143,24 @@ void TFormConfig::ButtonResetClick() {
   ui.SetBusyCursor(true);
   // Nothing may be written while the refresh thread might still be talking
   // to the unit; SuspendRefresher has told the fitter when it would not stop.
+  // The thread was told to stop all the same, and the live values must go on.
   if (!m_module.SuspendRefresher()) {
+    m_module.DataRefresher->SetRunning(true);
     ui.SetBusyCursor(false);
     return;
   }
-  m_module.CHECKUP->SetIntValue(ERASE_COMMAND);
+  // A refused command leaves the unit as it was: reading it all again under
+  // the wait window would pass it off as erased.
+  if (!m_module.CHECKUP->SetIntValue(ERASE_COMMAND)) {
+    m_module.DataRefresher->SetRunning(true);
+    ui.SetBusyCursor(false);
+    ui.ShowMessage(m_module.Text(TEXT_ERASE_REFUSED), windowTitle(), MessageIcon::Error);
+    return;
+  }
   Clock::Current().Sleep(ERASE_SETTLE_MS);
-  ui.BeginWait(m_module.WaitRequestFor(TEXT_WAIT_CAPTION, TEXT_WAIT_LINE));
+  WaitRequest wait = m_module.WaitRequestFor(TEXT_WAIT_CAPTION, TEXT_WAIT_LINE);
+  wait.Owner = this;
+  ui.BeginWait(wait);
   m_module.ReloadAllItems();
   ShowOptionFields();
   ShowCambioFields();

@@ -77,9 +77,8 @@ for _ in $(seq 100); do
   (($(xdotool search --onlyvisible --pid "$app" 2>/dev/null | wc -l) <= 1)) && break
   sleep 0.1
 done
-# The closing wait window may leave no window active: give the main one the
-# focus back before F1.
-xdotool windowactivate --sync "$window" 2>/dev/null || true
+# The program gives the focus back to the main window when the wait window
+# goes: nothing here re-activates it.
 wait_active "=" "$main"
 key F1
 wait_active "!=" "$main"

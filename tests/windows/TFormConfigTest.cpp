@@ -7,6 +7,8 @@
 #include "controls/TValueEditEx.h"
 #include "dataitems/TDataRefresher.h"
 #include "dataitems/TNoxNumber.h"
+#include "support/CaseName.h"
+#include "support/FakeClock.h"
 #include "support/WaitFor.h"
 #include "windows/FormTextTable.h"
 #include "windows/TFormConfig.h"
@@ -33,6 +35,8 @@ class ConfigWindow : public SimulatedUnitWindowFixture {
 protected:
   void SetUp() override {
     SimulatedUnitWindowFixture::SetUp();
+    if (!UnitLines.isEmpty())
+      UseUnit(UnitLines);
     // Created at start-up, before any connection, as the program does.
     Form = std::make_unique<TFormConfig>(Module);
     Connect();
@@ -56,6 +60,7 @@ protected:
   int Page() const { return Child<QTabWidget>("PageControl1")->currentIndex(); }
 
   std::unique_ptr<TFormConfig> Form;
+  QByteArray UnitLines; // the unit's configuration, when a test sets it before SetUp
 };
 
 TEST_F(ConfigWindow, GearChangeType2ShowsTheKickTimeInPlaceOfTheSpeed) {
@@ -299,6 +304,63 @@ TEST_F(ConfigWindow, EraseAbandonedWhenTheRefresherWillNotStop) {
   EXPECT_EQ(Ui.Events, (QStringList{"Busy", "Idle"}));
   EXPECT_EQ(UnitByte(kCheckByte), 172) << "nothing was written";
 }
+
+// The tick jumps a second at every look, so the refresher's two seconds are
+// over before a thread that is between two cycles can stop.
+class HurriedClock : public FakeClock {
+public:
+  std::uint32_t TickCount() override { return Tick += 1000; }
+};
+
+struct EraseFailure {
+  const char *name;
+  QByteArray Unit;
+  bool RefresherStuck;
+  int TextId; // 0: the refresher's own message
+};
+
+class EraseFailureTest : public ConfigWindow, public ::testing::WithParamInterface<EraseFailure> {
+protected:
+  void SetUp() override {
+    UnitLines = GetParam().Unit;
+    ConfigWindow::SetUp();
+  }
+};
+
+TEST_P(EraseFailureTest, SaysWhyErasesNothingAndTheLiveValuesGoOn) {
+  Show();
+  const int changedCutOff = 120000 / 3000;
+  ASSERT_TRUE(Module.GiriCutOff->SetValue(3000));
+  TDataRefresher *refresher = Module.DataRefresher;
+  refresher->SetSleepTime(300);
+  refresher->SetRunning(true);
+  std::uint64_t before = refresher->CycleCount();
+  // Just after a cycle: the thread sleeps now, and cannot stop at once.
+  ASSERT_TRUE(WaitFor([&] { return refresher->CycleCount() > before; }));
+  std::unique_ptr<FakeClock> clock;
+  if (GetParam().RefresherStuck)
+    clock = std::make_unique<HurriedClock>();
+  Ui.Answer = true;
+  Child<QPushButton>("ButtonReset")->click();
+  clock.reset();
+  ASSERT_EQ(Ui.Messages.size(), 1);
+  EXPECT_EQ(Ui.Messages[0].Text, GetParam().TextId
+                                     ? Module.Text(GetParam().TextId)
+                                     : QStringLiteral("Error: it's impossible to suspend the thread (33)"));
+  EXPECT_FALSE(Ui.Messages[0].Text.isEmpty());
+  EXPECT_EQ(Ui.Events, (QStringList{"Busy", "Idle"})) << "no wait window, no read-all";
+  EXPECT_EQ(UnitByte(204), changedCutOff) << "the unit was not erased";
+  EXPECT_EQ(Module.GiriCutOff->RawValue(), changedCutOff);
+  // A thread left stopped would run one more cycle, the one it was sleeping
+  // before, and then no more.
+  before = refresher->CycleCount();
+  EXPECT_TRUE(WaitFor([&] { return refresher->CycleCount() >= before + 3; })) << "the live values stopped";
+}
+
+INSTANTIATE_TEST_SUITE_P(Erase, EraseFailureTest,
+                         ::testing::Values(EraseFailure{"command_refused", "write_fail = 161\n", false, 215},
+                                           EraseFailure{"refresher_would_not_stop", {}, true, 0}),
+                         CaseName<EraseFailure>);
 
 TEST_F(ConfigWindow, LanguageSwitchReplacesEveryTextAndEveryComboListWhole) {
   for (const int language : {1, 2, 0}) {

@@ -1,13 +1,27 @@
 #include "NoxProtocolObject.h"
+#include "SimulatedUnitWindowFixture.h"
+#include "controls/TNoxCheckBox.h"
 #include "dataitems/NoxMessageEvent.h"
+#include "dataitems/TDataRefresher.h"
+#include "support/FakeClock.h"
+#include "support/WaitFor.h"
+#include "translator/TTranslator.h"
 #include "windows/DesktopUserInterface.h"
 #include "windows/TFormAttesa.h"
+#include "windows/TFormConfig.h"
+#include "windows/TFormMain.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -88,6 +102,179 @@ TEST(DesktopUserInterfaceTest, BusyCursorAndQuestionDefaultingToNo) {
   });
   EXPECT_FALSE(ui.AskYesNo(QStringLiteral("Erase?"), QStringLiteral("Configuration")));
   EXPECT_EQ(title, QStringLiteral("Configuration"));
+}
+
+struct NestedAt {
+  const char *Where;
+  bool InsideBegin; // the inner operation runs from the outer one's first step
+};
+
+// An inner operation runs from an event that the outer one's progress lets
+// through: the outer window, its texts and its progress must survive it.
+TEST(DesktopUserInterfaceTest, AnOperationInsideAnotherLeavesTheOuterWaitAsItWas) {
+  for (const NestedAt &at : {NestedAt{"inside BeginWait", true}, NestedAt{"inside SetProgress", false}}) {
+    SCOPED_TRACE(at.Where);
+    DesktopUserInterface ui;
+    const WaitRequest outer{19, 20, QStringLiteral("Outer"), QStringLiteral("Connecting"),
+                            QStringLiteral("done")};
+    const WaitRequest inner{97, 95, QStringLiteral("Inner"), QStringLiteral("Saving"),
+                            QStringLiteral("done")};
+    bool innerRan = false;
+    const auto innerOperation = [&] {
+      ui.BeginWait(inner);
+      innerRan = FormAttesa && FormAttesa->windowTitle() == QStringLiteral("Inner");
+      ui.SetProgress(70, true);
+      ui.EndWait();
+    };
+    if (at.InsideBegin)
+      QTimer::singleShot(0, innerOperation);
+    ui.BeginWait(outer);
+    if (!at.InsideBegin) {
+      ui.SetProgress(40, true);
+      QTimer::singleShot(0, innerOperation);
+      ui.SetProgress(41, true);
+    }
+    ASSERT_TRUE(innerRan);
+    ASSERT_NE(FormAttesa, nullptr);
+    EXPECT_TRUE(ui.WaitVisible());
+    EXPECT_TRUE(ui.InputBlocked());
+    EXPECT_EQ(FormAttesa->windowTitle(), QStringLiteral("Outer"));
+    EXPECT_EQ(FormAttesa->Position(), at.InsideBegin ? 0 : 41);
+    ui.EndWait();
+    EXPECT_EQ(FormAttesa, nullptr);
+    EXPECT_FALSE(ui.InputBlocked());
+    ui.EndWait(); // one end too many changes nothing
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+}
+
+// The program's own user interface on the simulated unit, which answers
+// slowly enough for the fitter to press keys while the wait window shows.
+class WaitWindowOnTheUnit : public window_test::SimulatedUnitWindowFixture {
+protected:
+  void SetUp() override {
+    SimulatedUnitWindowFixture::SetUp();
+    UseUnit("latency_ms = 3\n");
+  }
+  void TearDown() override {
+    Module.DataRefresher->SetRunning(false);
+    SimulatedUnitWindowFixture::TearDown();
+  }
+  // Runs probe once, from the event loop of the operation, as soon as its
+  // wait window shows.
+  void WhenTheWaitWindowShows(std::function<void()> probe) {
+    auto *timer = new QTimer(&m_timers);
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, probe = std::move(probe)] {
+      if (FormAttesa && FormAttesa->isVisible() && FormAttesa->Position() > 5) {
+        timer->stop();
+        probe();
+      }
+    });
+    timer->start();
+  }
+
+  DesktopUserInterface Desktop; // real wait window and message boxes
+  QObject m_timers;
+};
+
+TEST_F(WaitWindowOnTheUnit, TheMainWindowTakesNoCommandDuringTheReadAllYetHearsTheConnection) {
+  TFormMainOptions options;
+  options.ShowSplash = false;
+  TFormMain main(Module, options);
+  Desktop.SetOwner(&main);
+  QTemporaryDir folder;
+  int asked = 0;
+  main.ChooseFile = [&](TFormMain::FileDialog, const QString &, const QString &) {
+    ++asked;
+    return folder.filePath(QStringLiteral("half-read.kfg"));
+  };
+  window_test::ShowActive(&main);
+  const int language = Module.Translator->CurrentLanguage();
+  QSignalSpy configuration(main.findChild<QAction *>(QStringLiteral("ActionConfVett")), &QAction::triggered);
+  QSignalSpy save(main.findChild<QAction *>(QStringLiteral("ActionSalvaFile")), &QAction::triggered);
+  auto *flag = window_test::ChildOf<QToolButton>(&main, "ButtonLingua1");
+  ASSERT_NE(flag, nullptr);
+  QSignalSpy flagClicks(flag, &QToolButton::clicked);
+
+  bool probed = false;
+  bool blocked = false;
+  bool connectedDuringTheWait = false;
+  WhenTheWaitWindowShows([&] {
+    blocked = Desktop.InputBlocked();
+    // Some window managers leave the focus on the main window, and the
+    // fitter may click it: its shortcuts are then live.
+    main.activateWindow();
+    if (!WaitFor([&] { return QApplication::activeWindow() == &main; }))
+      return;
+    QTest::keyClick(&main, Qt::Key_F2);
+    QTest::keyClick(&main, Qt::Key_F1);
+    QTest::mouseClick(flag, Qt::LeftButton);
+    // The protocol library posted its message at Connect; the read-all's
+    // progress lets it through.
+    connectedDuringTheWait =
+        WaitFor([&] { return !FormAttesa || main.StatusText(0) == Module.Text(10); }) && FormAttesa;
+    probed = true;
+  });
+  QTest::keyClick(&main, Qt::Key_C, Qt::ControlModifier);
+  ASSERT_TRUE(Module.NoxConnection->ProtocolObject()->IsConnected());
+  ASSERT_TRUE(probed) << "the read-all was over before the probe ended";
+  EXPECT_TRUE(blocked);
+  EXPECT_TRUE(connectedDuringTheWait);
+  EXPECT_EQ(save.count(), 0);
+  EXPECT_EQ(asked, 0);
+  EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("half-read.kfg"))));
+  EXPECT_EQ(configuration.count(), 0);
+  EXPECT_EQ(flagClicks.count(), 0);
+  EXPECT_EQ(Module.Translator->CurrentLanguage(), language);
+  EXPECT_EQ(FormAttesa, nullptr);
+  EXPECT_FALSE(Desktop.InputBlocked());
+
+  // Nothing was kept for later; the window has the focus back and works again.
+  ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == &main; }));
+  QTest::keyClick(&main, Qt::Key_F2);
+  EXPECT_EQ(asked, 1);
+}
+
+TEST_F(WaitWindowOnTheUnit, EraseWaitBelongsToTheConfigurationWindowWhichGetsTheFocusBack) {
+  FakeClock clock; // the erase's settling second passes at once
+  TFormConfig form(Module);
+  Connect();
+  Module.DataRefresher->SetRunning(true);
+  window_test::ShowActive(&form);
+  const int flagsByte = 164; // economy drive: bit value 8
+  const int flagsBefore = UnitByte(flagsByte);
+  // The fitter goes to the last page and up from its first field to the
+  // erase button.
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+  auto *reset = window_test::ChildOf<QPushButton>(&form, "ButtonReset");
+  ASSERT_EQ(QApplication::focusWidget(), reset);
+  auto *economy = window_test::ChildOf<TNoxCheckBox>(&form, "NoxCheckBoxGuidaEco");
+
+  QTimer::singleShot(0, [] {
+    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    box->button(QMessageBox::Yes)->click();
+  });
+  bool probed = false;
+  QWidget *owner = nullptr;
+  WhenTheWaitWindowShows([&] {
+    probed = true;
+    owner = FormAttesa->parentWidget();
+    QTest::keyClick(economy, Qt::Key_Space);
+    QTest::mouseClick(economy, Qt::LeftButton);
+    QTest::keyClick(&form, Qt::Key_Q, Qt::AltModifier);
+  });
+  QTest::keyClick(reset, Qt::Key_Space);
+  ASSERT_TRUE(probed);
+  EXPECT_EQ(owner, &form);
+  EXPECT_EQ(UnitByte(flagsByte), flagsBefore) << "the box took a key or a click during the wait";
+  EXPECT_TRUE(form.isVisible()) << "Alt+Q closed the window during the wait";
+  EXPECT_EQ(FormAttesa, nullptr);
+  EXPECT_TRUE(WaitFor([&] { return QApplication::activeWindow() == &form; }));
+  EXPECT_EQ(QApplication::focusWidget(), reset);
 }
 
 } // namespace
