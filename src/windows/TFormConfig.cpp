@@ -55,6 +55,7 @@ TFormConfig::TFormConfig(TSerialDataModule &module, QWidget *parent)
   connect(m_timer, &QTimer::timeout, this, &TFormConfig::TimerTimer);
   ConfigControlBindings::Apply(this, module);
   ConnectHandlers();
+  WatchTheLine();
 
   // Creation steps. The status bar and the live panel stay at the bottom
   // whatever the size (resizeEvent).
@@ -152,6 +153,7 @@ void TFormConfig::resizeEvent(QResizeEvent *event) {
 
 void TFormConfig::showEvent(QShowEvent *event) {
   if (!event->spontaneous()) {
+    WatchTheLineWhileShown(true);
     FormShow();
     if (!m_keyPreview) {
       qApp->installEventFilter(this);
@@ -166,6 +168,8 @@ void TFormConfig::hideEvent(QHideEvent *event) {
     qApp->removeEventFilter(this);
     m_keyPreview = false;
   }
+  if (!event->spontaneous())
+    WatchTheLineWhileShown(false);
   // The refresher stops with this window; a chart (and its recording) left
   // open would show nothing more.
   if (!event->spontaneous() && m_liveChart)
