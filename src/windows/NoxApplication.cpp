@@ -28,10 +28,9 @@ NoxApplication::NoxApplication(int &argc, char **argv) : QApplication(argc, argv
 
 bool NoxApplication::notify(QObject *receiver, QEvent *event) {
   try {
-    if (IsUserInput(event->type())) {
-      const UserAction action;
+    if (!IsUserInput(event->type()))
       return QApplication::notify(receiver, event);
-    }
+    const UserAction action; // until the event is handled, modal loops inside it included
     return QApplication::notify(receiver, event);
   } catch (...) {
     ShowCurrentException();

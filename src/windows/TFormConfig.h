@@ -98,7 +98,7 @@ private:
   QTimer *m_timer = nullptr;
   bool m_keyPreview = false;
   bool m_lineUp = false;
-  bool m_lineLost = false; // and said so
+  bool m_lineLost = false; // dropped while shown, and said so
   OncePerUserAction m_writeFailureSaid;
 };
 
