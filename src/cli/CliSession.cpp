@@ -13,13 +13,15 @@ CliSession::CliSession(TSerialDataModule &module, QTextStream &out) : m_module(m
       if (!writing && code == STATUS_NOT_DEFINED)
         return;
       if (code == TNoxSerialData::ERROR_VALUE_REFUSED)
-        m_itemErrors << QStringLiteral("%1 (write refused: not a value of this item)").arg(sender->objectName());
+        m_itemErrors
+            << QStringLiteral("%1 (write refused: not a value of this item)").arg(sender->objectName());
       else if (code == TNoxSerialData::ERROR_SHARED_BYTE_UNREAD)
         m_itemErrors << QStringLiteral("%1 (write refused: the byte it shares could not be read)")
                             .arg(sender->objectName());
       else
         m_itemErrors << QStringLiteral("%1 (%2 failed, status %3)")
-                            .arg(sender->objectName(), writing ? QStringLiteral("write") : QStringLiteral("read"))
+                            .arg(sender->objectName(),
+                                 writing ? QStringLiteral("write") : QStringLiteral("read"))
                             .arg(code);
     };
   }
@@ -32,7 +34,8 @@ int CliSession::Connect() {
   const QString title = QStringLiteral("Connect");
   switch (result) {
   case ConnectSequence::NO_ANSWER:
-    UserInterface::Current().ShowMessage(m_module.TranslatedText(17) + QLatin1Char('\n') + m_module.TranslatedText(18) +
+    UserInterface::Current().ShowMessage(m_module.TranslatedText(17) + QLatin1Char('\n') +
+                                             m_module.TranslatedText(18) +
                                              QStringLiteral("\n(ERR.CODE: C01)"),
                                          title, MessageIcon::Error);
     return EXIT_NO_ANSWER;
@@ -56,8 +59,11 @@ int CliSession::CheckStillConnected() {
   const TNoxConnection *connection = m_module.NoxConnection;
   if (connection->Loaded() && connection->ProtocolObject()->IsConnected())
     return EXIT_OK;
-  UserInterface::Current().ShowMessage(QStringLiteral("the connection to the unit was lost"),
-                                       QStringLiteral("Connection"), MessageIcon::Error);
+  // The desktop program's configuration window says the same.
+  QString text = m_module.Text(TSerialDataModule::TEXT_LINE_LOST);
+  if (text.isEmpty())
+    text = QStringLiteral("the connection to the unit was lost"); // no language library
+  UserInterface::Current().ShowMessage(text, QStringLiteral("Connection"), MessageIcon::Error);
   return EXIT_CONNECTION;
 }
 

@@ -7,6 +7,7 @@
 #include "cli/UnitCommands.h"
 #include "dataitems/TNoxConnection.h"
 #include "ecuconfig/TSerialDataModule.h"
+#include "platform/UserAction.h"
 #include "translator/TTranslator.h"
 
 #include <QCommandLineParser>
@@ -168,6 +169,9 @@ int Run(const QStringList &arguments) {
   UnitCommands unit(session);
   FileCommands files(session);
 
+  // The whole command is one thing the fitter asked for: a missing protocol
+  // library is said once, however many items the command touches.
+  const UserAction userAction;
   auto needs = [&](qsizetype n, auto &&action) -> int {
     if (args.size() != n)
       return Usage(QStringLiteral("%1 takes %2 argument(s)").arg(command).arg(n));

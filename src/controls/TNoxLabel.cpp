@@ -51,7 +51,16 @@ void TNoxLabel::TakeItemValue() {
     m_lastValue = m_value->GetValue();
 }
 
+void TNoxLabel::SetAvailable(bool available) {
+  m_available = available;
+  Redraw();
+}
+
 void TNoxLabel::Redraw() {
+  if (!m_available) {
+    setText(QString());
+    return;
+  }
   if (FlagStyle()) {
     QPalette colours = palette();
     colours.setColor(QPalette::WindowText, m_state ? m_onColor : m_offColor);

@@ -58,6 +58,10 @@ public:
   void setState(bool state);
   // The value the value styles show.
   double LastValue() const { return m_lastValue; }
+  // Without the line to the unit there is no live value: the label stays
+  // blank, whatever the item still holds, until it is available again.
+  bool Available() const { return m_available; }
+  void SetAvailable(bool available);
 
   // Also shows or hides the caption label.
   void setVisible(bool visible) override;
@@ -81,4 +85,5 @@ private:
   QString m_dataFormat;
   bool m_state = false;
   double m_lastValue = 0;
+  bool m_available = true;
 };

@@ -41,7 +41,8 @@ bool TNoxConnection::LoadProtocolLibrary() {
     m_loader->Unload();
   }
   m_protocolObject = nullptr;
-  UserInterface::Current().ShowMessage(LoadFailedText(), LoadFailedTitle(), MessageIcon::Error);
+  if (m_loadFailureSaid.First())
+    UserInterface::Current().ShowMessage(LoadFailedText(), LoadFailedTitle(), MessageIcon::Error);
   return false;
 }
 

@@ -2,6 +2,7 @@
 #include "NoxProtocolObject.h"
 #include "dataitems/ProtocolLibraryLoader.h"
 #include "dataitems/ReentrantLock.h"
+#include "platform/UserAction.h"
 
 #include <QObject>
 #include <QString>
@@ -25,6 +26,8 @@ public:
   void SetAutoLoadLibrary(bool value) { m_autoLoadLibrary = value; }
 
   // Makes sure the library is loaded and the object exists. Cheap when loaded.
+  // Every call tries again (a library copied in meanwhile is found), but a
+  // failure is said once per user action: one F2 touches every item.
   bool LoadProtocolLibrary();
   // Ends the connection, destroys the object and unloads the library.
   void FreeProtocolLibrary();
@@ -50,4 +53,5 @@ private:
   ProtocolEntryPoints m_entryPoints;
   std::unique_ptr<ProtocolLibraryLoader> m_loader;
   ReentrantLock m_lock;
+  OncePerUserAction m_loadFailureSaid;
 };

@@ -57,6 +57,8 @@ public:
 
   // The current language's text of an id, straight from the translator.
   QString Text(int textId) const;
+  // The line to the unit dropped: both programs say it with this text.
+  static constexpr int TEXT_LINE_LOST = 210;
   // A wait window's texts: caption and label by id, and text 21, the word
   // after the percentage; the process-wide ones where the id is one.
   WaitRequest WaitRequestFor(int captionTextId, int labelTextId) const;

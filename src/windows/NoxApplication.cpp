@@ -1,11 +1,36 @@
 #include "windows/NoxApplication.h"
 
+#include "platform/UserAction.h"
+
 #include <QMessageBox>
+
+namespace {
+// The events that start something the fitter asked for.
+bool IsUserInput(QEvent::Type type) {
+  switch (type) {
+  case QEvent::KeyPress:
+  case QEvent::KeyRelease:
+  case QEvent::ShortcutOverride:
+  case QEvent::Shortcut:
+  case QEvent::MouseButtonPress:
+  case QEvent::MouseButtonRelease:
+  case QEvent::MouseButtonDblClick:
+  case QEvent::Wheel:
+  case QEvent::ContextMenu:
+    return true;
+  default:
+    return false;
+  }
+}
+} // namespace
 
 NoxApplication::NoxApplication(int &argc, char **argv) : QApplication(argc, argv) {}
 
 bool NoxApplication::notify(QObject *receiver, QEvent *event) {
   try {
+    if (!IsUserInput(event->type()))
+      return QApplication::notify(receiver, event);
+    const UserAction action; // until the event is handled, modal loops inside it included
     return QApplication::notify(receiver, event);
   } catch (...) {
     ShowCurrentException();

@@ -3,7 +3,8 @@
 #include <exception>
 
 // The desktop program's application object. An exception that escapes an
-// event handler is shown in a message box, and the program goes on.
+// event handler is shown in a message box, and the program goes on. Every
+// key, click and wheel turn is delivered as a user action of its own.
 class NoxApplication : public QApplication {
   Q_OBJECT
 public:

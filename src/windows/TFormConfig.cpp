@@ -56,6 +56,7 @@ TFormConfig::TFormConfig(TSerialDataModule &module, QWidget *parent)
   connect(m_timer, &QTimer::timeout, this, &TFormConfig::TimerTimer);
   ConfigControlBindings::Apply(this, module);
   ConnectHandlers();
+  WatchTheLine();
 
   // Creation steps. The status bar and the live panel stay at the bottom
   // whatever the size (resizeEvent).
@@ -80,6 +81,9 @@ TFormConfig::TFormConfig(TSerialDataModule &module, QWidget *parent)
 }
 
 TFormConfig::~TFormConfig() {
+  // Hidden while still whole: hiding tells the fields they are left, and
+  // their handlers here must not run on a half-destroyed window.
+  hide();
   m_module.TIPO_CAMBIO->RemoveObserver(this);
   if (VehicleConfigView::Current() == this)
     VehicleConfigView::SetView(nullptr);
@@ -165,6 +169,7 @@ bool TFormConfig::event(QEvent *event) {
 
 void TFormConfig::showEvent(QShowEvent *event) {
   if (!event->spontaneous()) {
+    WatchTheLineWhileShown(true);
     FormShow();
     if (!m_keyPreview) {
       qApp->installEventFilter(this);
@@ -179,6 +184,8 @@ void TFormConfig::hideEvent(QHideEvent *event) {
     qApp->removeEventFilter(this);
     m_keyPreview = false;
   }
+  if (!event->spontaneous())
+    WatchTheLineWhileShown(false);
   // The refresher stops with this window; a chart (and its recording) left
   // open would show nothing more.
   if (!event->spontaneous() && m_liveChart)

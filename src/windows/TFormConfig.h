@@ -1,5 +1,6 @@
 #pragma once
 #include "ecuconfig/VehicleConfigView.h"
+#include "platform/UserAction.h"
 
 #include "windows/FieldDialog.h"
 #include <QPointer>
@@ -81,6 +82,13 @@ private:
   void BuildStatusBar();
   void ConnectHandlers();
   void SetVisibleByName(const char *name, bool visible);
+  // The line to the unit (TFormConfigLine.cpp).
+  void WatchTheLine();
+  void WatchTheLineWhileShown(bool shown);
+  bool LineIsUp() const;
+  void LineStateChanged(bool connected);
+  void SetLiveValuesAvailable(bool available);
+  void WriteFailed(int code);
 
   TSerialDataModule &m_module;
   std::unique_ptr<Ui::TFormConfig> m_ui;
@@ -91,6 +99,9 @@ private:
   QTimer *m_timer = nullptr;
   bool m_keyPreview = false;
   bool m_showingCambioFields = false;
+  bool m_lineUp = false;
+  bool m_lineLost = false; // dropped while shown, and said so
+  OncePerUserAction m_writeFailureSaid;
 };
 
 // The process's vehicle configuration window; set while one exists.

@@ -1,7 +1,11 @@
 #include "support/FakeConnection.h"
 #include "support/RecordingUserInterface.h"
 
+#include "platform/UserAction.h"
+
 #include <gtest/gtest.h>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -24,13 +28,11 @@ TEST_P(LibraryVersionTest, RequiredMajorVersionDependsOnTheExactName) {
   EXPECT_EQ(ui.Messages.size(), c.accepted ? 0 : 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, LibraryVersionTest,
-                         ::testing::Values(VersionCase{"SerNoxDL.dll", 4, false},
-                                           VersionCase{"SerNoxDL.dll", 5, true},
-                                           VersionCase{"SerNoxDL.dll", 0xFFFFFFFFu, true},
-                                           VersionCase{"sernoxdl.dll", 1, true},
-                                           VersionCase{"ProtoNOX.dll", 1, true},
-                                           VersionCase{"ProtoNOX.dll", 0, false}));
+INSTANTIATE_TEST_SUITE_P(
+    Names, LibraryVersionTest,
+    ::testing::Values(VersionCase{"SerNoxDL.dll", 4, false}, VersionCase{"SerNoxDL.dll", 5, true},
+                      VersionCase{"SerNoxDL.dll", 0xFFFFFFFFu, true}, VersionCase{"sernoxdl.dll", 1, true},
+                      VersionCase{"ProtoNOX.dll", 1, true}, VersionCase{"ProtoNOX.dll", 0, false}));
 
 enum class Missing { File, Create, Destroy, Version, VersionFails, NoObject };
 
@@ -89,13 +91,58 @@ TEST_P(LibraryRefusalTest, IsRefusedWithTheSameMessageAndNotKept) {
     EXPECT_EQ(state.Unloads, 1) << "a refused library is unloaded again";
     EXPECT_EQ(state.Creates, 0);
   }
-  EXPECT_FALSE(fake.Connection.LoadProtocolLibrary());
+  {
+    const UserAction next; // the fitter's next command tries again and says so again
+    EXPECT_FALSE(fake.Connection.LoadProtocolLibrary());
+  }
   EXPECT_EQ(ui.Messages.size(), 2) << "nothing remembers the earlier failure";
 }
 
 INSTANTIATE_TEST_SUITE_P(Causes, LibraryRefusalTest,
                          ::testing::Values(Missing::File, Missing::Create, Missing::Destroy, Missing::Version,
                                            Missing::VersionFails, Missing::NoObject));
+
+// One command touches every item, and every item asks for the library: each
+// attempt loads again (a library copied in meanwhile is found), but the
+// failure is said once per user action. The steps run in one connection's life.
+enum class Scope { Stay, Begin, End, Next };
+
+struct ActionStep {
+  const char *what;
+  Scope scope; // what happens to the user actions before the attempt
+  bool fileExists;
+  int messagesAfter;
+};
+
+TEST(Connection, LoadFailureIsSaidOncePerUserAction) {
+  const ActionStep steps[] = {
+      {"start-up, first item", Scope::Stay, false, 1},
+      {"start-up, every further item", Scope::Stay, false, 1},
+      {"a command", Scope::Begin, false, 2},
+      {"the command's next item", Scope::Stay, false, 2},
+      {"a key in the command's message box", Scope::Begin, false, 3},
+      {"the command goes on after the box", Scope::End, false, 3},
+      {"after the command, outside every action", Scope::End, false, 3},
+      {"the next command", Scope::Begin, false, 4},
+      {"the library was copied in before this command", Scope::Next, true, 4},
+  };
+  RecordingUserInterface ui;
+  FakeConnection fake;
+  std::vector<std::unique_ptr<UserAction>> open; // innermost last
+  int attempts = 0;
+  for (const ActionStep &step : steps) {
+    if (step.scope == Scope::End || step.scope == Scope::Next)
+      open.pop_back();
+    if (step.scope == Scope::Begin || step.scope == Scope::Next)
+      open.push_back(std::make_unique<UserAction>());
+    fake.State->FileExists = step.fileExists;
+    EXPECT_EQ(fake.Connection.LoadProtocolLibrary(), step.fileExists) << step.what;
+    EXPECT_EQ(fake.State->Loads, ++attempts) << step.what << ": every attempt loads again";
+    EXPECT_EQ(ui.Messages.size(), step.messagesAfter) << step.what;
+  }
+  for (const auto &message : ui.Messages)
+    EXPECT_EQ(message.Text, TNoxConnection::LoadFailedText());
+}
 
 TEST(Connection, LoadsOnceAndChecksTheVersionOnce) {
   FakeConnection fake;
