@@ -74,7 +74,10 @@ protected:
     m_openbox.setProcessEnvironment(Environment());
     m_openbox.start(QStringLiteral("openbox"), {});
     ASSERT_TRUE(m_openbox.waitForStarted());
-    QThread::msleep(500);
+    // Ready once it answers for the desktop: from then on it gives each new
+    // window the focus, as on the fitter's desktop.
+    ASSERT_TRUE(WaitUntil([&] { return !Xdotool({"get_desktop"}, m_display).isEmpty(); }))
+        << "the window manager did not start";
   }
   void TearDown() override {
     for (QProcess *process : {&m_program, &m_openbox, &m_xvfb})
