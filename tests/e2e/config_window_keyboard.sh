@@ -7,63 +7,17 @@
 # the new values, and the program must have ended with code 0.
 #   config_window_keyboard.sh BIN_DIR
 set -euo pipefail
-bin=${1:?folder of noxconfig and ecuctl}
-for tool in xvfb-run xdotool openbox cmp od; do
-  command -v "$tool" >/dev/null || { echo "missing $tool (scripts/install-deps.sh installs it)"; exit 1; }
-done
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/x_scenario.sh"
+prepare "${1:?folder of noxconfig and ecuctl}" cmp od
 
 # A unit that keeps its memory in a file, starting from the factory image.
-printf 'latency_ms = 0\nmemory_image = %s/unit.bin\npersist = true\n' "$work" >"$work/unit.ini"
-export NOX_SIMECU_CONFIG=$work/unit.ini
-export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state XDG_RUNTIME_DIR=$work/runtime HOME=$work
-mkdir -m 700 -p "$work/runtime"
-"$bin/ecuctl" erase-eeprom --yes >/dev/null
+factory_unit 0
 cp "$work/unit.bin" "$work/factory.bin"
 
-cat >"$work/session.sh" <<'SESSION'
-#!/usr/bin/env bash
-set -euo pipefail
-bin=$1 work=$2
-export QT_QPA_PLATFORM=xcb
-openbox >/dev/null 2>&1 &
-wm=$!
-trap 'kill $wm 2>/dev/null || true' EXIT
-"$bin/noxconfig" --no-splash >"$work/noxconfig.log" 2>&1 &
-app=$!
-
-active_name() { xdotool getactivewindow getwindowname 2>/dev/null || true; }
-# Waits until the active window's title satisfies the test given as "= NAME"
-# or "!= NAME".
-wait_active() {
-  local op=$1 name=$2
-  for _ in $(seq 200); do
-    local now
-    now=$(active_name)
-    if [[ -n "$now" ]] && { [[ $op == "=" && "$now" == "$name" ]] || [[ $op == "!=" && "$now" != "$name" ]]; }; then
-      return 0
-    fi
-    sleep 0.1
-  done
-  echo "timed out waiting for the active window ($op $name; now: \"$(active_name)\") after: $last" >&2
-  return 1
-}
-last=""
-key() {
-  last="$*"
-  xdotool key --clearmodifiers "$@"
-  sleep 0.3
-}
-
-window=""
-for _ in $(seq 300); do
-  window=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | head -1 || true)
-  [[ -n "$window" ]] && break
-  sleep 0.1
-done
-[[ -n "$window" ]] || { echo "the main window did not appear" >&2; cat "$work/noxconfig.log" >&2; exit 1; }
-# The window manager may still be starting: activation fails until it runs.
+run_session <<'SESSION'
+start_program
+# The test's one activation, at start-up: every later focus change is the
+# program's own.
 for _ in $(seq 50); do
   xdotool windowactivate --sync "$window" 2>/dev/null && break
   sleep 0.1
@@ -74,7 +28,7 @@ key ctrl+c
 # Connect and read-all run under the wait window; F1 must wait until it has gone.
 sleep 1
 for _ in $(seq 100); do
-  (($(xdotool search --onlyvisible --pid "$app" 2>/dev/null | wc -l) <= 1)) && break
+  (($(program_windows) <= 1)) && break
   sleep 0.1
 done
 # The program gives the focus back to the main window when the wait window
@@ -106,26 +60,15 @@ key Return
 for _ in $(seq 50); do [[ -s "$work/saved.kfg" ]] && break; sleep 0.1; done
 wait_active "=" "$main"
 key F5
-status=0
-wait "$app" || status=$?
-echo "$status" >"$work/exit.code"
+record_exit_code
 SESSION
-chmod +x "$work/session.sh"
-xvfb-run -a -s "-screen 0 1280x1024x24" "$work/session.sh" "$bin" "$work" || echo 1 >"$work/exit.code"
-[[ -s "$work/exit.code" ]] || echo "no exit code" >"$work/exit.code"
 
-fail=0
-check() { if eval "$2"; then echo "ok: $1"; else echo "FAILED: $1"; fail=1; fi; }
-check "the program exited with code 0" '[[ $(cat "$work/exit.code") == 0 ]]'
+check "the program exited with code 0" program_exited_0
 
 # The same three changes made through ecuctl on a copy of the factory image
 # give the bytes the unit must hold: nothing more, nothing less was written.
-cp "$work/factory.bin" "$work/expected.bin"
-printf 'latency_ms = 0\nmemory_image = %s/expected.bin\npersist = true\n' "$work" >"$work/expected.ini"
-flags=$(od -An -tu1 -j162 -N1 "$work/factory.bin" | tr -d ' ')
-NOX_SIMECU_CONFIG=$work/expected.ini "$bin/ecuctl" set TIPO_CAMBIO=1 GiriPerCambio=3000 \
-  "FLAG_GONFIGURAZIONE=$((flags | 1))" >/dev/null
-byte() { od -An -tu1 -j"$2" -N1 "$1" | tr -d ' '; }
+flags=$(byte "$work/factory.bin" 162)
+on_factory_copy set TIPO_CAMBIO=1 GiriPerCambio=3000 "FLAG_GONFIGURAZIONE=$((flags | 1))"
 check "the speed reached the unit (byte 223: 120000 / 3000)" '[[ $(byte "$work/unit.bin" 223) == 40 ]]'
 check "the gear-change type reached the unit (byte 163, bits 3-4)" '(( ($(byte "$work/unit.bin" 163) & 24) == 8 ))'
 check "the full-throttle bit reached the unit (byte 162, bit 0)" '(( $(byte "$work/unit.bin" 162) == (flags | 1) ))'
@@ -135,8 +78,4 @@ check "the unit holds exactly the expected bytes" 'cmp "$work/unit.bin" "$work/e
 check "the saved file holds the new speed" 'grep -qx "RIFERIMENTO GIRI CAMBIO=3000" "$work/saved.ini"'
 check "the saved file holds the new gear-change type" 'grep -qx "TIPO CAMBIO=1" "$work/saved.ini"'
 check "the saved file holds the new flags" "grep -qx \"FLAG DI CONFIGURAZIONE=$((flags | 1))\" \"\$work/saved.ini\""
-if ((fail)); then
-  echo "--- program output"; cat "$work/noxconfig.log" || true
-  echo "--- saved file"; cat "$work/saved.ini" || true
-fi
-exit "$fail"
+finish "saved file" 'cat "$work/saved.ini"'

@@ -8,34 +8,18 @@
 # and the files on disk must show exactly what the fitter did.
 #   fitter_routine.sh BIN_DIR
 set -euo pipefail
-bin=${1:?folder of noxconfig and ecuctl}
-here=$(cd "$(dirname "$0")" && pwd)
-for tool in xvfb-run xdotool openbox cmp od; do
-  command -v "$tool" >/dev/null || { echo "missing $tool (scripts/install-deps.sh installs it)"; exit 1; }
-done
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/x_scenario.sh"
+prepare "${1:?folder of noxconfig and ecuctl}" cmp od
 
 # A unit that keeps its memory in a file, starting from the factory image and
 # answering a little slowly, so that the wait window is really up.
-printf 'latency_ms = 2\nmemory_image = %s/unit.bin\npersist = true\n' "$work" >"$work/unit.ini"
-export NOX_SIMECU_CONFIG=$work/unit.ini
-export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state XDG_RUNTIME_DIR=$work/runtime HOME=$work
-mkdir -m 700 -p "$work/runtime"
-"$bin/ecuctl" erase-eeprom --yes >/dev/null
+factory_unit 2
 # A connect settles the over-rev threshold: the unit as every later connect
 # finds it.
 "$bin/ecuctl" identify >/dev/null
 cp "$work/unit.bin" "$work/factory.bin"
 
-cat >"$work/session.sh" <<'SESSION'
-#!/usr/bin/env bash
-set -euo pipefail
-bin=$1 work=$2
-source "$3/x_session.sh"
-export QT_QPA_PLATFORM=xcb
-start_window_manager
-trap 'kill $wm 2>/dev/null || true' EXIT
+run_session <<'SESSION'
 start_program
 wait_active "=" "$(xdotool getwindowname "$window")"
 main=$(active_name)
@@ -85,23 +69,13 @@ sleep 1
 key Escape
 wait_active "=" "$main"
 key F5
-status=0
-wait "$app" || status=$?
-echo "$status" >"$work/exit.code"
+record_exit_code
 SESSION
-chmod +x "$work/session.sh"
-xvfb-run -a -s "-screen 0 1280x1024x24" "$work/session.sh" "$bin" "$work" "$here" || echo 1 >"$work/exit.code"
-[[ -s "$work/exit.code" ]] || echo "no exit code" >"$work/exit.code"
 
-fail=0
-check() { if eval "$2"; then echo "ok: $1"; else echo "FAILED: $1"; fail=1; fi; }
-byte() { od -An -tu1 -j"$2" -N1 "$1" | tr -d ' '; }
-check "the program exited with code 0" '[[ $(cat "$work/exit.code") == 0 ]]'
+check "the program exited with code 0" program_exited_0
 
 # What 30 °C is in the unit's byte, worked out by ecuctl on a copy.
-cp "$work/factory.bin" "$work/expected.bin"
-printf 'latency_ms = 0\nmemory_image = %s/expected.bin\npersist = true\n' "$work" >"$work/expected.ini"
-NOX_SIMECU_CONFIG=$work/expected.ini "$bin/ecuctl" set TEMPERATURA_PER_CAMBIO=30 >/dev/null
+on_factory_copy set TEMPERATURA_PER_CAMBIO=30
 check "the confirmed temperature reached the unit (byte 224)" \
   '[[ $(byte "$work/unit.bin" 224) == $(byte "$work/expected.bin" 224) ]]'
 check "the wheel left the TPS type alone (byte 164)" \
@@ -114,7 +88,4 @@ check "the second save kept the first file as car.OLD without asking" '[[ -s "$w
 "$bin/ecuctl" decrypt "$work/car.kfg" | tr -d '\r' >"$work/car.ini" || true
 check "the saved file holds the confirmed temperature" 'grep -qx "TEMPERATURA PER CAMBIO=30" "$work/car.ini"'
 check "F3 showed the comparison, and Esc cancelled it" '[[ -e "$work/comparison.shown" ]]'
-if ((fail)); then
-  echo "--- program output"; cat "$work/noxconfig.log" || true
-fi
-exit "$fail"
+finish

@@ -1,7 +1,8 @@
-# Sourced by the end-to-end sessions that drive the real desktop program on
-# an Xvfb display with X events. Expects $bin (folder of noxconfig) and
-# $work (the session's scratch folder). Nothing here activates or focuses a
-# window of the program: where the focus goes is the program's business.
+# Sourced by the session script that run_session (x_scenario.sh) writes: it
+# drives the real desktop program on an Xvfb display with X events. Expects
+# $bin (folder of noxconfig) and $work (the scenario's scratch folder).
+# Nothing here activates or focuses a window of the program: where the focus
+# goes is the program's business.
 
 # The window manager first, ready before any window maps: it gives a new
 # window the focus, as on the fitter's desktop.
@@ -58,11 +59,21 @@ wait_windows_at_most() {
   return 1
 }
 
+# The program's exit code, for the checks after the session.
+record_exit_code() {
+  local status=0
+  wait "$app" || status=$?
+  echo "$status" >"$work/exit.code"
+}
+
+# What was sent last, for the messages of a wait that timed out; the pause
+# after each key lets the program act on it.
 last=""
+key_pause=0.3
 key() {
   last="$*"
   xdotool key --clearmodifiers "$@"
-  sleep 0.3
+  sleep "$key_pause"
 }
 type_text() {
   last="typing $1"
