@@ -9,7 +9,8 @@
 start_window_manager() {
   openbox >/dev/null 2>&1 &
   wm=$!
-  for _ in $(seq 100); do
+  # A loaded machine can take seconds to start it.
+  for _ in $(seq 600); do
     xdotool get_desktop >/dev/null 2>&1 && return 0
     sleep 0.05
   done
