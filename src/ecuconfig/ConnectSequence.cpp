@@ -8,7 +8,9 @@
 #include "platform/UserInterface.h"
 
 namespace {
-bool KnownUnitKind(std::uint8_t kind) { return kind == 1 || kind == 2 || kind == 5 || kind == 254; }
+bool KnownUnitKind(std::uint8_t kind) {
+  return kind == 1 || kind == 2 || kind == 5 || kind == 254;
+}
 } // namespace
 
 int ConnectSequence::ConnectAndReadAll(int setupValue, int options) {
@@ -57,7 +59,8 @@ int ConnectSequence::ConnectAndReadAll(int setupValue, int options) {
 
   ItemBulkOperations bulk(m_module);
   m_module.GiriFuoriGiri->SetDisableLimits(true);
-  bulk.ReloadAllItems();
+  bulk.ReloadAllItems((options & OPTION_READ_EVERY_TIME) ? ReadAllMode::EveryRead
+                                                         : ReadAllMode::EachAddressOnce);
   bulk.ActivateLiveValues();
   m_module.DataRefresher->SetRunning((options & OPTION_KEEP_REFRESHING) != 0);
   bulk.NormaliseOverRev();
