@@ -245,6 +245,10 @@ struct UnitCase {
   std::vector<std::pair<int, int>> bytes;
 };
 
+void PrintTo(const UnitCase &c, std::ostream *os) {
+  *os << c.name;
+}
+
 class ReadAllOnceTest : public ::testing::TestWithParam<UnitCase> {};
 
 TEST_P(ReadAllOnceTest, SameEventsAndValuesWithEachAddressAskedOnce) {
