@@ -32,6 +32,7 @@ public:
 private:
   SystemClock m_system;
 };
+
 // Connect and read-all with every read going to the unit, before the
 // measured run (one data module at a time).
 int EveryReadExchanges() {
@@ -70,8 +71,8 @@ int main(int argc, char **argv) {
   }
   const int exchanges = counting->Object->Exchanges;
   const double floor = exchanges * latencyMs + static_cast<double>(clock.Waited);
-  std::printf("connect and read all: E = %d exchanges, W = %llu ms of mandated waits, T = %.1f ms\n",
-              exchanges, static_cast<unsigned long long>(clock.Waited), total);
+  std::printf("connect and read all: E = %d exchanges, W = %llu ms of mandated waits, T = %.1f ms\n", exchanges,
+              static_cast<unsigned long long>(clock.Waited), total);
   std::printf("  T / (E x %d ms + W) = %.4f  (target <= 1.05)\n", latencyMs, total / floor);
   std::printf("  E = %d exchanges (target <= 75); asking the unit for every read: E = %d\n", exchanges,
               everyRead);
@@ -94,8 +95,7 @@ int main(int argc, char **argv) {
   }
   const double loadFile = static_cast<double>(timer.nsecsElapsed()) / 1e6 / runs;
   std::printf("SaveConfiguration:                  %.3f ms  (target <= 20)\n", save);
-  std::printf("LoadConfiguration, file part:       %.3f ms  (target <= 20; %d/%d parsed)\n", loadFile, keys,
-              runs);
+  std::printf("LoadConfiguration, file part:       %.3f ms  (target <= 20; %d/%d parsed)\n", loadFile, keys, runs);
   module.CloseConnection(false);
   return 0;
 }

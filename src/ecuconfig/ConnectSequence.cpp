@@ -8,9 +8,7 @@
 #include "platform/UserInterface.h"
 
 namespace {
-bool KnownUnitKind(std::uint8_t kind) {
-  return kind == 1 || kind == 2 || kind == 5 || kind == 254;
-}
+bool KnownUnitKind(std::uint8_t kind) { return kind == 1 || kind == 2 || kind == 5 || kind == 254; }
 } // namespace
 
 int ConnectSequence::ConnectAndReadAll(int setupValue, int options) {

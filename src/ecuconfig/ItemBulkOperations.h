@@ -37,9 +37,7 @@ public:
   // means "off" on older units: store it as 20000, with limits off.
   void NormaliseOverRev();
 
-  static QString SuspendFailedText() {
-    return QStringLiteral("Error: it's impossible to suspend the thread (33)");
-  }
+  static QString SuspendFailedText() { return QStringLiteral("Error: it's impossible to suspend the thread (33)"); }
   static QString SuspendFailedTitle() { return QStringLiteral("Comunication Error"); }
   static constexpr std::uint32_t SUSPEND_TIMEOUT_MS = 2000;
 

@@ -1,8 +1,8 @@
-#include "ecuconfig/ConnectSequence.h"
 #include "dataitems/TDataRefresher.h"
 #include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
 #include "dataitems/TNoxPacketData.h"
+#include "ecuconfig/ConnectSequence.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "support/CaseName.h"
 #include "support/FakeClock.h"
@@ -58,11 +58,10 @@ protected:
 TEST_F(ConnectSequenceTest, SetsTheObjectUpInOrderThenConnectsAndReadsEverything) {
   EXPECT_EQ(module.ConnectAndReadAll(4, 0), ConnectSequence::CONNECTED);
   const QStringList calls = Object().CallNames();
-  const QStringList setup = {"SetOptionA(0)",    "SetOptionB(4)",     "SelectModeA()",        "SetOptionC(0)",
+  const QStringList setup = {"SetOptionA(0)", "SetOptionB(4)",       "SelectModeA()", "SetOptionC(0)",
                              "SetOptionD(1000)", "SetNotifyWindow()", "ReadIdentification()", "Connect()"};
   EXPECT_EQ(calls.mid(0, setup.size()), setup);
-  EXPECT_EQ(Object().Notify.context, module.NotifyHandle()->context)
-      << "the library reports to the module's relay";
+  EXPECT_EQ(Object().Notify.context, module.NotifyHandle()->context) << "the library reports to the module's relay";
   EXPECT_EQ(Object().CountOf("ReadPacket"), 1) << "one status packet serves the nine live values";
   QStringList addressReads = calls.filter(QStringLiteral("ReadAtAddress"));
   EXPECT_EQ(addressReads.removeDuplicates(), 0) << "no address is read twice";
@@ -82,8 +81,7 @@ TEST_F(ConnectSequenceTest, SetsTheObjectUpInOrderThenConnectsAndReadsEverything
 }
 
 TEST_F(ConnectSequenceTest, ModeBAndKeepRefreshingOptions) {
-  EXPECT_EQ(module.ConnectAndReadAll(7, ConnectSequence::OPTION_SELECT_MODE_B |
-                                            ConnectSequence::OPTION_KEEP_REFRESHING),
+  EXPECT_EQ(module.ConnectAndReadAll(7, ConnectSequence::OPTION_SELECT_MODE_B | ConnectSequence::OPTION_KEEP_REFRESHING),
             0);
   EXPECT_TRUE(Object().CallNames().contains(QStringLiteral("SelectModeB()")));
   EXPECT_FALSE(Object().CallNames().contains(QStringLiteral("SelectModeA()")));
@@ -121,8 +119,7 @@ struct IdentificationCase {
   const char *firmwareText; // null: left as it was
 };
 
-class IdentificationTest : public ConnectSequenceTest,
-                           public ::testing::WithParamInterface<IdentificationCase> {};
+class IdentificationTest : public ConnectSequenceTest, public ::testing::WithParamInterface<IdentificationCase> {};
 
 TEST_P(IdentificationTest, AcceptsOnlySupportedUnits) {
   const auto c = GetParam();
@@ -132,8 +129,7 @@ TEST_P(IdentificationTest, AcceptsOnlySupportedUnits) {
   EXPECT_EQ(module.ConnectAndReadAll(4, 0), c.result) << c.name;
   const auto &calls = state->Object ? state->Object->CallNames() : QStringList();
   EXPECT_EQ(module.YellowWireSupported(), c.yellowWire) << c.name;
-  EXPECT_EQ(module.FirmwareStatusText(),
-            c.firmwareText ? QString::fromLatin1(c.firmwareText) : QStringLiteral("before"))
+  EXPECT_EQ(module.FirmwareStatusText(), c.firmwareText ? QString::fromLatin1(c.firmwareText) : QStringLiteral("before"))
       << c.name;
   const bool connected = c.result == 0 && c.connectOk;
   EXPECT_EQ(module.NoxConnection->Loaded(), connected) << "a failed connect unloads the library";
@@ -151,8 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
     Records, IdentificationTest,
     ::testing::Values(
         IdentificationCase{"unknown kind", {{3, 36, 26, 0, 0, 0, 0, 0}}, true, -2, false, false, nullptr},
-        IdentificationCase{
-            "boot loader", {{1, 3, 0, 0, 36, 26, 0, 0}}, true, 0, true, true, "FW = Bootloader"},
+        IdentificationCase{"boot loader", {{1, 3, 0, 0, 36, 26, 0, 0}}, true, 0, true, true, "FW = Bootloader"},
         IdentificationCase{"normal yellow wire", {{1, 36, 26, 0, 0, 0, 0, 0}}, true, 0, true, true, ""},
         IdentificationCase{"unknown variant", {{1, 36, 2, 0, 0, 0, 0, 0}}, true, -2, false, false, ""},
         IdentificationCase{"variant 1", {{2, 36, 1, 0, 0, 0, 0, 0}}, true, 0, true, false, ""},
@@ -299,8 +294,7 @@ TEST_P(YellowWireTest, PairTakesPartOnlyWhenSupported) {
   Object().Calls.clear();
   module.LoadConfiguration(file);
   for (int address : {192, 193})
-    EXPECT_EQ(Object().CountOf(QStringLiteral("WriteAtAddress(0,%1,").arg(address)) > 0, supported)
-        << address;
+    EXPECT_EQ(Object().CountOf(QStringLiteral("WriteAtAddress(0,%1,").arg(address)) > 0, supported) << address;
   EXPECT_EQ(Object().CountOf(QStringLiteral("WriteAtAddress(0,122,")), 0);
 
   module.GiriCutOffFiliGialli->SetCoeffB(117000);
