@@ -57,10 +57,16 @@ bool TNoxConnection::CheckLibraryVersion() {
   return version.Major >= required;
 }
 
+void TNoxConnection::SetFrontObject(NoxProtocolObject *object) {
+  if (m_loaded || !object)
+    m_frontObject = object;
+}
+
 void TNoxConnection::FreeProtocolLibrary() {
   if (!m_loaded)
     return;
   std::lock_guard<ReentrantLock> guard(m_lock);
+  m_frontObject = nullptr; // it talks to the object destroyed below
   if (m_protocolObject->IsConnected())
     m_protocolObject->Disconnect();
   else

@@ -34,8 +34,13 @@ public:
   bool CheckLibraryVersion();
 
   bool Loaded() const { return m_loaded; }
-  // Null whenever Loaded() is false.
-  NoxProtocolObject *ProtocolObject() const { return m_protocolObject; }
+  // Null whenever Loaded() is false. Every exchange goes through it: the
+  // library's own object, or one that stands in front of it (ReadAllCache).
+  NoxProtocolObject *ProtocolObject() const { return m_frontObject ? m_frontObject : m_protocolObject; }
+  // Puts an object in front of the library's own for every caller, or takes
+  // it away (null). Only while loaded; freeing the library takes it away.
+  void SetFrontObject(NoxProtocolObject *object);
+  NoxProtocolObject *FrontObject() const { return m_frontObject; }
   ReentrantLock &Lock() { return m_lock; }
 
   // Replaces how the library is reached (tests hand in objects of their own).
@@ -50,6 +55,7 @@ private:
   bool m_autoLoadLibrary = true;
   bool m_loaded = false;
   NoxProtocolObject *m_protocolObject = nullptr;
+  NoxProtocolObject *m_frontObject = nullptr;
   ProtocolEntryPoints m_entryPoints;
   std::unique_ptr<ProtocolLibraryLoader> m_loader;
   ReentrantLock m_lock;

@@ -57,7 +57,8 @@ int ConnectSequence::ConnectAndReadAll(int setupValue, int options) {
 
   ItemBulkOperations bulk(m_module);
   m_module.GiriFuoriGiri->SetDisableLimits(true);
-  bulk.ReloadAllItems();
+  bulk.ReloadAllItems((options & OPTION_READ_EVERY_TIME) ? ReadAllMode::EveryRead
+                                                         : ReadAllMode::EachAddressOnce);
   bulk.ActivateLiveValues();
   m_module.DataRefresher->SetRunning((options & OPTION_KEEP_REFRESHING) != 0);
   bulk.NormaliseOverRev();

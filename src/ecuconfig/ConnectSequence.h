@@ -16,6 +16,9 @@ public:
   // Option bits.
   static constexpr int OPTION_SELECT_MODE_B = 1;
   static constexpr int OPTION_KEEP_REFRESHING = 2;
+  // The read-all asks the unit for every read the items make, as often as
+  // they make it (ReadAllMode::EveryRead).
+  static constexpr int OPTION_READ_EVERY_TIME = 4;
 
   explicit ConnectSequence(TSerialDataModule &module) : m_module(module) {}
 

@@ -1,21 +1,40 @@
 #include "ecuconfig/ItemBulkOperations.h"
 
+#include "dataitems/ReadAllCache.h"
 #include "dataitems/TDataRefresher.h"
+#include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
 #include "dataitems/TNoxPacketData.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "platform/Clock.h"
 #include "platform/UserInterface.h"
 
-void ItemBulkOperations::ReloadAllItems() {
+#include <optional>
+
+void ItemBulkOperations::ReloadAllItems(ReadAllMode mode) {
   const auto &components = m_module.Components();
   const int count = static_cast<int>(components.size());
   UserInterface &ui = UserInterface::Current();
+  TNoxConnection *connection = m_module.NoxConnection;
+  std::optional<ReadAllCache> cache;
   for (int i = 0; i < count; ++i) {
+    // The messages the progress lets through are not part of the read-all:
+    // their reads reach the unit.
     if (ui.WaitVisible())
       ui.SetProgress(static_cast<std::uint8_t>(i * 100 / count), true);
-    if (auto *item = qobject_cast<TNoxSerialData *>(components[i]))
-      item->Reload();
+    auto *item = qobject_cast<TNoxSerialData *>(components[i]);
+    if (!item)
+      continue;
+    // The first read may load the library, and a lost line may free it
+    // (which takes the cache away).
+    if (mode == ReadAllMode::EachAddressOnce && connection->Loaded() &&
+        (!cache || (!cache->Installed() && !connection->FrontObject())))
+      cache.emplace(*connection);
+    if (cache)
+      cache->SetServing(true);
+    item->Reload();
+    if (cache)
+      cache->SetServing(false);
   }
 }
 

@@ -3,6 +3,18 @@
 
 class TSerialDataModule;
 
+// How reading all items asks the unit.
+enum class ReadAllMode {
+  // Each address and the status packet at most once: items that share a
+  // byte, and handlers that reload other items on the way, take what this
+  // read-all has read (ReadAllCache). A failed read is asked again.
+  EachAddressOnce,
+  // Every read an item makes goes to the unit, as often as it is made: for a
+  // unit suspected of answering one address differently from one read to
+  // the next.
+  EveryRead,
+};
+
 // Operations over every data item of the data module at once.
 class ItemBulkOperations {
 public:
@@ -10,7 +22,7 @@ public:
 
   // Reload of every item in component order, moving the wait window's
   // progress (i x 100 / count) while one is shown.
-  void ReloadAllItems();
+  void ReloadAllItems(ReadAllMode mode = ReadAllMode::EachAddressOnce);
   // Walks the component list backwards.
   void ActivateLiveValues();
   // Stops the refresh thread and waits for it, at most 2000 ms; false (with
