@@ -67,6 +67,7 @@ void TNoxConnection::FreeProtocolLibrary() {
     m_protocolObject->Release();
   m_entryPoints.DestroyClassInstance(m_protocolObject);
   m_protocolObject = nullptr;
+  m_standIn = nullptr;
   m_entryPoints = {};
   m_loader->Unload();
   m_loaded = false;

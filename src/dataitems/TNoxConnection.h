@@ -34,8 +34,15 @@ public:
   bool CheckLibraryVersion();
 
   bool Loaded() const { return m_loaded; }
-  // Null whenever Loaded() is false.
-  NoxProtocolObject *ProtocolObject() const { return m_protocolObject; }
+  // Null whenever Loaded() is false. While a stand-in is set, items talk to
+  // it instead of the library's object.
+  NoxProtocolObject *ProtocolObject() const { return m_standIn ? m_standIn : m_protocolObject; }
+  // The library's own object, whatever stand-in is set.
+  NoxProtocolObject *LibraryObject() const { return m_protocolObject; }
+  // Lets a dry run send the items' exchanges to an object of its own (the
+  // caller keeps ownership); nullptr puts the library's object back. Only
+  // while loaded.
+  void SetProtocolStandIn(NoxProtocolObject *standIn) { m_standIn = m_loaded ? standIn : nullptr; }
   ReentrantLock &Lock() { return m_lock; }
 
   // Replaces how the library is reached (tests hand in objects of their own).
@@ -50,6 +57,7 @@ private:
   bool m_autoLoadLibrary = true;
   bool m_loaded = false;
   NoxProtocolObject *m_protocolObject = nullptr;
+  NoxProtocolObject *m_standIn = nullptr;
   ProtocolEntryPoints m_entryPoints;
   std::unique_ptr<ProtocolLibraryLoader> m_loader;
   ReentrantLock m_lock;
