@@ -235,6 +235,10 @@ private:
 // item on it holds a value read from or written to the unit and they agree;
 // the others are left to the unit itself.
 void KnowCachedBytes(TSerialDataModule &module, DryRunUnit &unit) {
+  // A check byte written with anything but the check value erased the unit
+  // after the items were read: none of their bytes is the unit's any more.
+  if (module.CHECKUP->RawValue() != CHECK_VALUE)
+    return;
   std::map<int, std::int32_t> bytes;
   std::set<int> unknown;
   for (TNoxSerialData *data : module.DataItems()) {
