@@ -47,8 +47,8 @@ QByteArray EditedFile(TSerialDataModule &module, int changes) {
     auto *item = qobject_cast<TNoxNumber *>(data);
     if (changes == 0)
       break;
-    if (!item || !item->ByAddress() || item->ReadOnly() || item->DataMask() != 255 || item == module.CHECKUP ||
-        item->FileKeyName().isEmpty())
+    if (!item || !item->ByAddress() || item->ReadOnly() || item->DataMask() != 255 ||
+        item == module.CHECKUP || item->FileKeyName().isEmpty())
       continue;
     const std::int32_t raw = item->RawValue() ^ 1;
     const QString value = item->FileValueText(raw);
@@ -83,8 +83,8 @@ int main(int argc, char **argv) {
   }
   const int exchanges = counting->Object->Exchanges;
   const double floor = exchanges * latencyMs + static_cast<double>(clock.Waited);
-  std::printf("connect and read all: E = %d exchanges, W = %llu ms of mandated waits, T = %.1f ms\n", exchanges,
-              static_cast<unsigned long long>(clock.Waited), total);
+  std::printf("connect and read all: E = %d exchanges, W = %llu ms of mandated waits, T = %.1f ms\n",
+              exchanges, static_cast<unsigned long long>(clock.Waited), total);
   std::printf("  T / (E x %d ms + W) = %.4f  (target <= 1.05); at 95 ms per exchange: %.1f s\n", latencyMs,
               total / floor, (exchanges * 95.0 + static_cast<double>(clock.Waited)) / 1000);
 
@@ -106,7 +106,8 @@ int main(int argc, char **argv) {
   }
   const double loadFile = static_cast<double>(timer.nsecsElapsed()) / 1e6 / runs;
   std::printf("SaveConfiguration:                  %.3f ms  (target <= 20)\n", save);
-  std::printf("LoadConfiguration, file part:       %.3f ms  (target <= 20; %d/%d parsed)\n", loadFile, keys, runs);
+  std::printf("LoadConfiguration, file part:       %.3f ms  (target <= 20; %d/%d parsed)\n", loadFile, keys,
+              runs);
 
   // Loads while connected: exchanges E and waits W of the load alone; the
   // time on a K-line link is E x 95 ms + W.
@@ -129,8 +130,9 @@ int main(int argc, char **argv) {
       const int e = counting->Object->Exchanges - before;
       const auto w = static_cast<unsigned long long>(clock.Waited - waitedBefore);
       std::printf("load, %s, %-21s E = %3d, W = %4llu ms, at 95 ms: %5.1f s  (%d written, %d already)%s\n",
-                  writeAll ? "write-all   " : "changed only", c.name, e, w, (e * 95.0 + static_cast<double>(w)) / 1000,
-                  summary.Written, summary.AlreadyInUnit, ok ? "" : "  FAILED");
+                  writeAll ? "write-all   " : "changed only", c.name, e, w,
+                  (e * 95.0 + static_cast<double>(w)) / 1000, summary.Written, summary.AlreadyInUnit,
+                  ok ? "" : "  FAILED");
       // Back to the state the file was made from.
       module.LoadConfiguration(same, false, nullptr);
     }

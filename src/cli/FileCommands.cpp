@@ -44,10 +44,9 @@ int FileCommands::Load(const QString &fileName, bool writeEveryValue) {
   if (const int code = m_session.CheckStillConnected())
     return code;
   // Said also after a partial load: the fitter sees what reached the unit.
-  m_session.Out() << module.Text(TSerialDataModule::TEXT_LOAD_SUMMARY)
-                         .arg(summary.Written)
-                         .arg(summary.AlreadyInUnit)
-                  << '\n';
+  m_session.Out()
+      << module.Text(TSerialDataModule::TEXT_LOAD_SUMMARY).arg(summary.Written).arg(summary.AlreadyInUnit)
+      << '\n';
   m_session.Out().flush();
   if (!complete)
     return EXIT_LOAD_INCOMPLETE;

@@ -29,13 +29,18 @@ public:
   bool Save(const QString &fileName);
   // Writes every value of the file to the unit, in two passes by data group.
   // True when every parameter (but the optional lean-test steps) loaded.
-  bool Load(const QString &fileName, LoadMode mode = LoadMode::ChangedBytesOnly, LoadSummary *summary = nullptr);
+  bool Load(const QString &fileName, LoadMode mode = LoadMode::ChangedBytesOnly,
+            LoadSummary *summary = nullptr);
 
   // The plain INI text of the current configuration, as saved (CR LF lines).
   QByteArray IniText(QStringList *failed = nullptr);
 
-  static QString SaveFailedText() { return QStringLiteral("It was impossible to save the following data::\n"); }
-  static QString LoadFailedText() { return QStringLiteral("It was impossible to load the following data::\n"); }
+  static QString SaveFailedText() {
+    return QStringLiteral("It was impossible to save the following data::\n");
+  }
+  static QString LoadFailedText() {
+    return QStringLiteral("It was impossible to load the following data::\n");
+  }
 
 private:
   // loaded: the items whose entry loaded, in load order.

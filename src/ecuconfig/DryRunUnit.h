@@ -42,7 +42,9 @@ public:
   std::int32_t SetOptionA(std::int32_t value) override { return m_unit.SetOptionA(value); }
   std::int32_t SetOptionB(std::int32_t value) override { return m_unit.SetOptionB(value); }
   std::int32_t Release() override { return m_unit.Release(); }
-  std::int32_t SetNotifyWindow(const NoxNotifyHandle *handle) override { return m_unit.SetNotifyWindow(handle); }
+  std::int32_t SetNotifyWindow(const NoxNotifyHandle *handle) override {
+    return m_unit.SetNotifyWindow(handle);
+  }
   std::int32_t SelectModeA() override { return m_unit.SelectModeA(); }
   std::int32_t SelectModeB() override { return m_unit.SelectModeB(); }
   std::int32_t SetOptionD(std::int32_t value) override { return m_unit.SetOptionD(value); }
@@ -55,7 +57,8 @@ public:
   bool ReadRowValue(std::uint32_t dataCode, std::int32_t *value, std::int32_t row) override {
     return Passed(m_unit.ReadRowValue(dataCode, value, row));
   }
-  bool ReadTableValue(std::uint32_t dataCode, std::int32_t *value, std::int32_t row, std::int32_t column) override {
+  bool ReadTableValue(std::uint32_t dataCode, std::int32_t *value, std::int32_t row,
+                      std::int32_t column) override {
     return Passed(m_unit.ReadTableValue(dataCode, value, row, column));
   }
   bool ReadPacket(std::uint32_t dataCode, std::uint8_t *bytes, std::int32_t *length) override {
@@ -64,9 +67,12 @@ public:
   bool ReadAtAddress(std::uint32_t dataCode, std::int32_t address, std::int32_t *value) override;
   bool WriteValue(std::uint32_t dataCode, std::int32_t value) override;
   bool WriteRowValue(std::uint32_t dataCode, std::int32_t row, std::int32_t value) override;
-  bool WriteTableValue(std::uint32_t dataCode, std::int32_t row, std::int32_t column, std::int32_t value) override;
+  bool WriteTableValue(std::uint32_t dataCode, std::int32_t row, std::int32_t column,
+                       std::int32_t value) override;
   bool WriteAtAddress(std::uint32_t dataCode, std::int32_t address, std::int32_t value) override;
-  bool ReadIdentification(NoxIdentification *record) override { return Passed(m_unit.ReadIdentification(record)); }
+  bool ReadIdentification(NoxIdentification *record) override {
+    return Passed(m_unit.ReadIdentification(record));
+  }
   bool IsConnected() override { return m_unit.IsConnected(); }
   std::int32_t LastStatus() override { return m_lastPassed ? m_unit.LastStatus() : 0; }
 

@@ -7,8 +7,8 @@
 // NOX_LOAD_CASES sets the number of cases (default 200).
 #include "ModuleFixture.h"
 
-#include "ecuconfig/ConfigurationEnvelope.h"
 #include "dataitems/NoxMessageEvent.h"
+#include "ecuconfig/ConfigurationEnvelope.h"
 #include "ecuconfig/ConfigurationFile.h"
 #include "storage/TMemIniData.h"
 
@@ -183,7 +183,8 @@ private:
 TEST(LoadDifferential, ChangedBytesOnlyEndsWhereWritingEveryValueEnds) {
   FakeClock clock; // the handlers' waits cost nothing
   const QByteArray previous = qgetenv("NOX_SIMECU_CONFIG");
-  const int cases = qEnvironmentVariableIsSet("NOX_LOAD_CASES") ? qEnvironmentVariableIntValue("NOX_LOAD_CASES") : 200;
+  const int cases =
+      qEnvironmentVariableIsSet("NOX_LOAD_CASES") ? qEnvironmentVariableIntValue("NOX_LOAD_CASES") : 200;
   QTemporaryDir dir;
   const QString folder = dir.path();
   const QString fileName = dir.filePath(QStringLiteral("load.kfg"));
