@@ -138,13 +138,9 @@ bool TNoxSerialData::UsesAsCoefficient(const TNoxSerialData *item) const {
   return false;
 }
 
-void TNoxSerialData::SetConnectionField(TNoxConnection *connection) {
-  m_connection = connection;
-}
+void TNoxSerialData::SetConnectionField(TNoxConnection *connection) { m_connection = connection; }
 
-TNoxConnection *TNoxSerialData::Connection() const {
-  return m_connection.data();
-}
+TNoxConnection *TNoxSerialData::Connection() const { return m_connection.data(); }
 
 void TNoxSerialData::Loaded() {
   m_loading = false;
@@ -398,9 +394,7 @@ bool TNoxSerialData::FitsWidth(std::int32_t raw) const {
 
 // ----------------------------------------------------------------- values
 
-double TNoxSerialData::GetValue() {
-  return ConvertToUser(m_rawValue);
-}
+double TNoxSerialData::GetValue() { return ConvertToUser(m_rawValue); }
 
 std::int32_t TNoxSerialData::GetIntValue() {
   std::int32_t result = 0;
@@ -537,9 +531,7 @@ namespace {
 TNoxSerialData::NotificationTap *notificationTap = nullptr;
 }
 
-void TNoxSerialData::SetNotificationTap(NotificationTap *tap) {
-  notificationTap = tap;
-}
+void TNoxSerialData::SetNotificationTap(NotificationTap *tap) { notificationTap = tap; }
 
 void TNoxSerialData::NotifyObservers(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
   if (!m_notifyEnabled)

@@ -24,10 +24,8 @@ enum TransformationType { ttNone = 0, ttFormula = 1, ttTabled = 2, ttNonLinearTa
 class TNoxSerialData : public QObject {
   Q_OBJECT
 public:
-  using ConvertToEcuEvent =
-      std::function<void(TNoxSerialData *Sender, double UserValue, int &ConvertedValue)>;
-  using ConvertToUserEvent =
-      std::function<void(TNoxSerialData *Sender, int EcuValue, double &ConvertedValue)>;
+  using ConvertToEcuEvent = std::function<void(TNoxSerialData *Sender, double UserValue, int &ConvertedValue)>;
+  using ConvertToUserEvent = std::function<void(TNoxSerialData *Sender, int EcuValue, double &ConvertedValue)>;
   using BeforeSetDataEvent = std::function<void(TNoxSerialData *Sender, double *newValue, double prevValue,
                                                 int RowIndex, int ColIndex, bool &Abort)>;
   using NotifyEvent = std::function<void(TNoxSerialData *Sender)>;
@@ -183,8 +181,8 @@ public:
   // While a tap is set, every item hands its notifications to the tap
   // instead of its observers (a dry run must not redraw anything). nullptr
   // delivers again. GUI thread only.
-  using NotificationTap = std::function<void(TNoxSerialData *item, std::uint32_t message,
-                                             std::uintptr_t wParam, std::intptr_t lParam)>;
+  using NotificationTap = std::function<void(TNoxSerialData *item, std::uint32_t message, std::uintptr_t wParam,
+                                             std::intptr_t lParam)>;
   static void SetNotificationTap(NotificationTap *tap);
 
   // ---- Applying stored properties: limits are accepted in any order until
@@ -217,8 +215,7 @@ protected:
   std::int32_t m_rawValue = 0;
 
 private:
-  double Interpolate(const std::vector<double> &search, const std::vector<double> &result,
-                     double value) const;
+  double Interpolate(const std::vector<double> &search, const std::vector<double> &result, double value) const;
   // The conversion proper without rounding to Precision.
   double ConvertToUserUnrounded(std::int32_t raw);
   // Whether a file's text converts back (limits off) to raw's own bits.

@@ -35,12 +35,8 @@ public:
   // The plain INI text of the current configuration, as saved (CR LF lines).
   QByteArray IniText(QStringList *failed = nullptr);
 
-  static QString SaveFailedText() {
-    return QStringLiteral("It was impossible to save the following data::\n");
-  }
-  static QString LoadFailedText() {
-    return QStringLiteral("It was impossible to load the following data::\n");
-  }
+  static QString SaveFailedText() { return QStringLiteral("It was impossible to save the following data::\n"); }
+  static QString LoadFailedText() { return QStringLiteral("It was impossible to load the following data::\n"); }
 
 private:
   // loaded: the items whose entry loaded, in load order.

@@ -14,40 +14,23 @@ void TSerialDataModule::CloseConnection(bool refresherRunning) {
   ConnectSequence(*this).CloseConnection(refresherRunning);
 }
 
-void TSerialDataModule::ReloadAllItems() {
-  ItemBulkOperations(*this).ReloadAllItems();
-}
+void TSerialDataModule::ReloadAllItems() { ItemBulkOperations(*this).ReloadAllItems(); }
 
-void TSerialDataModule::ActivateLiveValues() {
-  ItemBulkOperations(*this).ActivateLiveValues();
-}
+void TSerialDataModule::ActivateLiveValues() { ItemBulkOperations(*this).ActivateLiveValues(); }
 
-bool TSerialDataModule::SuspendRefresher() {
-  return ItemBulkOperations(*this).SuspendRefresher();
-}
+bool TSerialDataModule::SuspendRefresher() { return ItemBulkOperations(*this).SuspendRefresher(); }
 
-void TSerialDataModule::LoadAllDefaults() {
-  ItemBulkOperations(*this).LoadAllDefaults();
-}
+void TSerialDataModule::LoadAllDefaults() { ItemBulkOperations(*this).LoadAllDefaults(); }
 
-void TSerialDataModule::ClearLiveValues() {
-  ItemBulkOperations(*this).ClearLiveValues();
-}
+void TSerialDataModule::ClearLiveValues() { ItemBulkOperations(*this).ClearLiveValues(); }
 
-void TSerialDataModule::NotifyAllItems() {
-  ItemBulkOperations(*this).NotifyAllItems();
-}
+void TSerialDataModule::NotifyAllItems() { ItemBulkOperations(*this).NotifyAllItems(); }
 
-bool TSerialDataModule::SaveConfiguration(const QString &fileName) {
-  return ConfigurationFile(*this).Save(fileName);
-}
+bool TSerialDataModule::SaveConfiguration(const QString &fileName) { return ConfigurationFile(*this).Save(fileName); }
 
-bool TSerialDataModule::LoadConfiguration(const QString &fileName) {
-  return ConfigurationFile(*this).Load(fileName);
-}
+bool TSerialDataModule::LoadConfiguration(const QString &fileName) { return ConfigurationFile(*this).Load(fileName); }
 
-bool TSerialDataModule::LoadConfiguration(const QString &fileName, bool writeEveryValue,
-                                          LoadSummary *summary) {
+bool TSerialDataModule::LoadConfiguration(const QString &fileName, bool writeEveryValue, LoadSummary *summary) {
   return ConfigurationFile(*this).Load(
       fileName, writeEveryValue ? LoadMode::WriteEveryValue : LoadMode::ChangedBytesOnly, summary);
 }

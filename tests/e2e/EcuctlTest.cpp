@@ -138,16 +138,13 @@ TEST_F(EcuctlTest, SaveDiffLoadRoundTrip) {
   // --write-all; nothing when the unit already holds the file.
   const Result load = Run({"load", Path("car.kfg")});
   EXPECT_EQ(load.exitCode, 0) << load.err.toStdString();
-  EXPECT_TRUE(load.out.contains(QStringLiteral("2 values written, 65 already in the unit")))
-      << load.out.toStdString();
+  EXPECT_TRUE(load.out.contains(QStringLiteral("2 values written, 65 already in the unit"))) << load.out.toStdString();
   EXPECT_EQ(Run({"diff", Path("car.kfg")}).exitCode, 0);
   const Result again = Run({"load", Path("car.kfg")});
-  EXPECT_TRUE(again.out.contains(QStringLiteral("0 values written, 67 already in the unit")))
-      << again.out.toStdString();
+  EXPECT_TRUE(again.out.contains(QStringLiteral("0 values written, 67 already in the unit"))) << again.out.toStdString();
   const Result all = Run({"load", "--write-all", Path("car.kfg")});
   EXPECT_EQ(all.exitCode, 0) << all.err.toStdString();
-  EXPECT_TRUE(all.out.contains(QStringLiteral("67 values written, 0 already in the unit")))
-      << all.out.toStdString();
+  EXPECT_TRUE(all.out.contains(QStringLiteral("67 values written, 0 already in the unit"))) << all.out.toStdString();
   EXPECT_EQ(Run({"diff", Path("car.kfg")}).exitCode, 0);
 }
 
@@ -322,39 +319,23 @@ TEST_P(MessageTest, ShowsTheWholeTextInItsLanguage) {
 INSTANTIATE_TEST_SUITE_P(
     Languages, MessageTest,
     ::testing::Values(
-        MessageCase{
-            "no answer, English",
-            {"no_identification = 1"},
-            {"identify"},
-            "error: Connect: The ECU does not answer.\n  Check the cable and that the ignition is on.\n"
-            "  (ERR.CODE: C01)\n"},
-        MessageCase{
-            "no answer, Italian",
-            {"no_identification = 1"},
-            {"--language", "0", "identify"},
-            "error: Connect: La centralina non risponde.\n  Controllare il collegamento e che il quadro "
-            "sia acceso.\n  (ERR.CODE: C01)\n"},
-        MessageCase{"unsupported, English",
-                    {"identification = 1 36 2 0 0 0 0 0"},
-                    {"identify"},
+        MessageCase{"no answer, English", {"no_identification = 1"}, {"identify"},
+                    "error: Connect: The ECU does not answer.\n  Check the cable and that the ignition is on.\n"
+                    "  (ERR.CODE: C01)\n"},
+        MessageCase{"no answer, Italian", {"no_identification = 1"}, {"--language", "0", "identify"},
+                    "error: Connect: La centralina non risponde.\n  Controllare il collegamento e che il quadro "
+                    "sia acceso.\n  (ERR.CODE: C01)\n"},
+        MessageCase{"unsupported, English", {"identification = 1 36 2 0 0 0 0 0"}, {"identify"},
                     "error: Connect: ECU not recognised.\n"},
-        MessageCase{"unsupported, Italian",
-                    {"identification = 1 36 2 0 0 0 0 0"},
-                    {"--language", "0", "identify"},
+        MessageCase{"unsupported, Italian", {"identification = 1 36 2 0 0 0 0 0"}, {"--language", "0", "identify"},
                     "error: Connect: Centralina non riconosciuta.\n"},
-        MessageCase{"no such folder, English",
-                    {},
-                    {"save", "/nonexistent-folder/car.kfg"},
+        MessageCase{"no such folder, English", {}, {"save", "/nonexistent-folder/car.kfg"},
                     "error: File Error: The file /nonexistent-folder/car.kfg could not be saved:\n"
                     "  No such file or directory\n"},
-        MessageCase{"no such folder, Italian",
-                    {},
-                    {"--language", "0", "save", "/nonexistent-folder/car.kfg"},
+        MessageCase{"no such folder, Italian", {}, {"--language", "0", "save", "/nonexistent-folder/car.kfg"},
                     "error: Errore file: Impossibile salvare il file /nonexistent-folder/car.kfg:\n"
                     "  No such file or directory\n"},
-        MessageCase{"line lost during the read-all",
-                    {"lose_connection_after = 30"},
-                    {"identify"},
+        MessageCase{"line lost during the read-all", {"lose_connection_after = 30"}, {"identify"},
                     "error: Connection: the connection to the unit was lost\n"}),
     CaseName<MessageCase>);
 
@@ -373,8 +354,7 @@ protected:
     const Result result = Run({"save", file}, childSetup);
     EXPECT_EQ(result.exitCode, 7) << result.err.toStdString();
     EXPECT_FALSE(result.out.contains(QStringLiteral("saved")));
-    EXPECT_TRUE(
-        result.err.contains(QStringLiteral("The file %1 could not be saved:\n  %2").arg(file, reason)))
+    EXPECT_TRUE(result.err.contains(QStringLiteral("The file %1 could not be saved:\n  %2").arg(file, reason)))
         << result.err.toStdString();
     EXPECT_FALSE(result.err.contains(QStringLiteral("cannot be replaced"))) << result.err.toStdString();
     ASSERT_TRUE(previous.open(QIODevice::ReadOnly));
@@ -420,8 +400,7 @@ TEST_F(FailedSaveTest, FullDiskKeepsThePreviousFile) {
 // 5: the real variant libraries, found by the platform's search path.
 TEST_F(EcuctlTest, SerNoxLibraryNeedsMajorVersionFive) {
   for (const auto &[folder, exitCode] : {std::pair{"v4", 2}, std::pair{"v5", 0}}) {
-    const QString path =
-        DynamicLibrary::ExecutableFolder() + QStringLiteral("/variants/") + QLatin1String(folder);
+    const QString path = DynamicLibrary::ExecutableFolder() + QStringLiteral("/variants/") + QLatin1String(folder);
     ASSERT_TRUE(QFileInfo::exists(path + QStringLiteral("/libSerNoxDL.so"))) << path.toStdString();
     const Result result =
         Run({"--library", "SerNoxDL.dll", "identify"}, {}, {QStringLiteral("LD_LIBRARY_PATH=") + path});
