@@ -1,6 +1,7 @@
 #include "cli/FileCommands.h"
 
 #include "ecuconfig/ConfigurationComparison.h"
+#include "ecuconfig/ConfigurationFile.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "platform/UserInterface.h"
 #include "storage/TMemIniData.h"
@@ -29,7 +30,7 @@ int FileCommands::Save(const QString &fileName) {
   return EXIT_OK;
 }
 
-int FileCommands::Load(const QString &fileName) {
+int FileCommands::Load(const QString &fileName, bool writeEveryValue) {
   QByteArray block;
   if (const int code = ReadPlain(fileName, block))
     return code;
@@ -38,9 +39,15 @@ int FileCommands::Load(const QString &fileName) {
   TSerialDataModule &module = m_session.Module();
   if (!module.SuspendRefresher())
     return EXIT_BUSY;
-  const bool complete = module.LoadConfiguration(fileName);
+  LoadSummary summary;
+  const bool complete = module.LoadConfiguration(fileName, writeEveryValue, &summary);
   if (const int code = m_session.CheckStillConnected())
     return code;
+  // Said also after a partial load: the fitter sees what reached the unit.
+  m_session.Out()
+      << module.Text(TSerialDataModule::TEXT_LOAD_SUMMARY).arg(summary.Written).arg(summary.AlreadyInUnit)
+      << '\n';
+  m_session.Out().flush();
   if (!complete)
     return EXIT_LOAD_INCOMPLETE;
   m_session.Out() << "loaded " << fileName << '\n';

@@ -8,7 +8,8 @@ public:
   explicit FileCommands(CliSession &session) : m_session(session) {}
 
   int Save(const QString &fileName);
-  int Load(const QString &fileName);
+  // writeEveryValue: the two-pass load that sends every value.
+  int Load(const QString &fileName, bool writeEveryValue);
   int Diff(const QString &fileName);
   int Decrypt(const QString &fileName);
   int Encrypt(const QString &iniFileName, const QString &fileName);

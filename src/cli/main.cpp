@@ -33,7 +33,9 @@ Commands:
                                 print the value the unit stored
   save FILE                     save the unit's configuration to an enciphered
                                 .kfg file
-  load FILE                     write a configuration file to the unit
+  load [--write-all] FILE       write a configuration file to the unit: only the
+                                bytes it changes, or with --write-all every
+                                value in two passes
   diff FILE                     list the keys whose values differ between a
                                 file and the unit
   decrypt FILE                  print the INI text of a configuration file
@@ -89,6 +91,7 @@ const QCommandLineOption IntervalOption(QStringLiteral("interval"), {}, QStringL
                                         QStringLiteral("500"));
 const QCommandLineOption CountOption(QStringLiteral("count"), {}, QStringLiteral("N"), QStringLiteral("0"));
 const QCommandLineOption YesOption(QStringLiteral("yes"));
+const QCommandLineOption WriteAllOption(QStringLiteral("write-all"));
 
 // The options a command takes after its name; the global ones are also
 // accepted there.
@@ -99,6 +102,8 @@ QList<QCommandLineOption> CommandOptions(const QString &command) {
     return {IntervalOption, CountOption, FormatOption};
   if (command == QLatin1String("erase-eeprom"))
     return {YesOption};
+  if (command == QLatin1String("load"))
+    return {WriteAllOption};
   return {};
 }
 
@@ -149,6 +154,7 @@ int Run(const QStringList &arguments) {
   };
   const QString format = ownValue(FormatOption);
   const bool yes = command == QLatin1String("erase-eeprom") && local.isSet(YesOption);
+  const bool writeAll = command == QLatin1String("load") && local.isSet(WriteAllOption);
   ItemTable::Format tableFormat = ItemTable::Format::Table;
   int languageIndex = 1, intervalMs = 500, rows = 0;
   if (!ItemTable::ParseFormat(format, tableFormat))
@@ -188,7 +194,7 @@ int Run(const QStringList &arguments) {
   if (command == QLatin1String("save"))
     return needs(1, [&] { return files.Save(args[0]); });
   if (command == QLatin1String("load"))
-    return needs(1, [&] { return files.Load(args[0]); });
+    return needs(1, [&] { return files.Load(args[0], writeAll); });
   if (command == QLatin1String("diff"))
     return needs(1, [&] { return files.Diff(args[0]); });
   if (command == QLatin1String("decrypt"))

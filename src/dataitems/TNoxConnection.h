@@ -35,12 +35,17 @@ public:
 
   bool Loaded() const { return m_loaded; }
   // Null whenever Loaded() is false. Every exchange goes through it: the
-  // library's own object, or one that stands in front of it (ReadAllCache).
+  // library's own object, or one that stands in front of it (the read-all's
+  // cache, a load's dry run).
   NoxProtocolObject *ProtocolObject() const { return m_frontObject ? m_frontObject : m_protocolObject; }
+  // The library's own object, whatever stands in front of it.
+  NoxProtocolObject *LibraryObject() const { return m_protocolObject; }
   // Puts an object in front of the library's own for every caller, or takes
-  // it away (null). Only while loaded; freeing the library takes it away.
+  // it away (null); the caller keeps ownership. Only while loaded; freeing
+  // the library takes it away.
   void SetFrontObject(NoxProtocolObject *object);
   NoxProtocolObject *FrontObject() const { return m_frontObject; }
+
   ReentrantLock &Lock() { return m_lock; }
 
   // Replaces how the library is reached (tests hand in objects of their own).

@@ -527,9 +527,19 @@ QList<QObject *> TNoxSerialData::Observers() const {
   return result;
 }
 
+namespace {
+TNoxSerialData::NotificationTap *notificationTap = nullptr;
+}
+
+void TNoxSerialData::SetNotificationTap(NotificationTap *tap) { notificationTap = tap; }
+
 void TNoxSerialData::NotifyObservers(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
   if (!m_notifyEnabled)
     return;
+  if (notificationTap) {
+    (*notificationTap)(this, message, wParam, lParam);
+    return;
+  }
   // A handler may add or remove observers (or free one) while we walk: walk a
   // snapshot of guarded pointers.
   const QList<QPointer<QObject>> snapshot = m_observers;

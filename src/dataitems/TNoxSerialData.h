@@ -178,6 +178,12 @@ public:
   void RemoveObserver(QObject *observer);
   void NotifyObservers(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
   QList<QObject *> Observers() const;
+  // While a tap is set, every item hands its notifications to the tap
+  // instead of its observers (a dry run must not redraw anything). nullptr
+  // delivers again. GUI thread only.
+  using NotificationTap = std::function<void(TNoxSerialData *item, std::uint32_t message, std::uintptr_t wParam,
+                                             std::intptr_t lParam)>;
+  static void SetNotificationTap(NotificationTap *tap);
 
   // ---- Applying stored properties: limits are accepted in any order until
   // Loaded() runs the loaded hook.

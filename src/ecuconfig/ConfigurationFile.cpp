@@ -1,17 +1,26 @@
 #include "ecuconfig/ConfigurationFile.h"
 
 #include "dataitems/NumberConversion.h"
+#include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
 #include "ecuconfig/ConfigurationEnvelope.h"
+#include "ecuconfig/DryRunUnit.h"
 #include "ecuconfig/ItemBulkOperations.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "ecuconfig/VehicleConfigView.h"
+#include "platform/Clock.h"
 #include "platform/UserInterface.h"
 #include "storage/TMemIniData.h"
 #include "translator/TTranslator.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <set>
+#include <vector>
 
 namespace {
 constexpr int TEXT_LOAD_LABEL = 94;
@@ -101,7 +110,8 @@ bool ConfigurationFile::Save(const QString &fileName) {
   return written && failed.isEmpty();
 }
 
-void ConfigurationFile::LoadPass(TMemIniData &ini, int group, QStringList &failed) {
+void ConfigurationFile::LoadPass(TMemIniData &ini, int group, QStringList &failed,
+                                 QList<TNoxSerialData *> &loadedItems) {
   const auto &components = m_module.Components();
   const int count = static_cast<int>(components.size());
   for (int i = 0; i < count; ++i) {
@@ -116,6 +126,8 @@ void ConfigurationFile::LoadPass(TMemIniData &ini, int group, QStringList &faile
     item->SetDisableLimits(true);
     const bool loaded = item == m_module.CHECKUP ? LoadCheckByte(ini) : item->LoadFromIni(ini);
     item->SetDisableLimits(limitsOff);
+    if (loaded)
+      loadedItems.append(item);
     // Older files lack the lean-test steps; the unit's value then stands.
     if (!loaded && item != m_module.NPassiTestMagroPower)
       failed.append(item->FileKeyName());
@@ -134,7 +146,12 @@ bool ConfigurationFile::LoadCheckByte(TMemIniData &ini) {
   return check->LoadFromIni(ini);
 }
 
-bool ConfigurationFile::Load(const QString &fileName) {
+void ConfigurationFile::LoadPasses(TMemIniData &ini, QStringList &failed, QList<TNoxSerialData *> &loaded) {
+  LoadPass(ini, 0, failed, loaded);
+  LoadPass(ini, 1, failed, loaded);
+}
+
+bool ConfigurationFile::Load(const QString &fileName, LoadMode mode, LoadSummary *summary) {
   auto text = [this](int id) { return m_module.Text(id); };
   QByteArray block;
   if (!ConfigurationEnvelope::DecryptFile(fileName, block)) {
@@ -143,16 +160,27 @@ bool ConfigurationFile::Load(const QString &fileName) {
     return false;
   }
   QStringList failed;
+  LoadSummary counts;
+  bool rehearsed = false;
   {
     WaitScope wait(m_module.WaitRequestFor(TEXT_LOAD_CAPTION, TEXT_LOAD_LABEL));
     UserInterface::Current().SetProgress(0, true);
     TMemIniData ini(&block);
-    LoadPass(ini, 0, failed);
-    LoadPass(ini, 1, failed);
+    if (mode == LoadMode::ChangedBytesOnly)
+      rehearsed = LoadChangedBytes(ini, failed, counts);
+    if (!rehearsed) {
+      QList<TNoxSerialData *> loaded;
+      LoadPasses(ini, failed, loaded);
+      counts.Written = static_cast<int>(loaded.size());
+    }
   }
-  ItemBulkOperations(m_module).NormaliseOverRev();
+  // The rehearsal included the over-rev normalisation.
+  if (!rehearsed)
+    ItemBulkOperations(m_module).NormaliseOverRev();
   if (VehicleConfigView *view = VehicleConfigView::Current())
     view->SyncCommutatore();
+  if (summary)
+    *summary = counts;
   // A file that deciphers to garbage fails every entry: say so rather than
   // look like success.
   if (!failed.isEmpty()) {
@@ -161,4 +189,153 @@ bool ConfigurationFile::Load(const QString &fileName) {
                                          text(TEXT_FILE_ERROR_TITLE), MessageIcon::Error);
   }
   return failed.isEmpty();
+}
+
+namespace {
+// Everything a rehearsal redirects, put back on every path out.
+class RehearsalScope {
+public:
+  RehearsalScope(TNoxConnection &connection, DryRunUnit &unit)
+      : m_connection(connection), m_realClock(Clock::Current()), m_clock(unit, m_realClock),
+        m_view(VehicleConfigView::Current()), m_previousFront(connection.FrontObject()) {
+    m_tap = [this](TNoxSerialData *item, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+      Notifications.push_back({item, message, wParam, lParam});
+    };
+    connection.SetFrontObject(&unit);
+    Clock::SetCurrent(&m_clock);
+    VehicleConfigView::SetView(nullptr);
+    TNoxSerialData::SetNotificationTap(&m_tap);
+  }
+  ~RehearsalScope() {
+    TNoxSerialData::SetNotificationTap(nullptr);
+    VehicleConfigView::SetView(m_view);
+    Clock::SetCurrent(&m_realClock);
+    m_connection.SetFrontObject(m_previousFront);
+  }
+  RehearsalScope(const RehearsalScope &) = delete;
+  RehearsalScope &operator=(const RehearsalScope &) = delete;
+
+  struct Notification {
+    QPointer<TNoxSerialData> Item;
+    std::uint32_t Message;
+    std::uintptr_t WParam;
+    std::intptr_t LParam;
+  };
+  std::vector<Notification> Notifications;
+
+private:
+  TNoxConnection &m_connection;
+  Clock &m_realClock;
+  DryRunClock m_clock;
+  VehicleConfigView *m_view;
+  NoxProtocolObject *m_previousFront;
+  TNoxSerialData::NotificationTap m_tap;
+};
+
+// The unit's bytes as the items hold them. A byte is known only when every
+// item on it holds a value read from or written to the unit and they agree;
+// the others are left to the unit itself.
+void KnowCachedBytes(TSerialDataModule &module, DryRunUnit &unit) {
+  // A check byte written with anything but the check value erased the unit
+  // after the items were read: none of their bytes is the unit's any more.
+  if (module.CHECKUP->RawValue() != CHECK_VALUE)
+    return;
+  std::map<int, std::int32_t> bytes;
+  std::set<int> unknown;
+  for (TNoxSerialData *data : module.DataItems()) {
+    auto *item = qobject_cast<TNoxNumber *>(data);
+    if (!item || !item->ByAddress())
+      continue;
+    const int address = item->Address();
+    const std::int32_t value = item->RawValue();
+    // A read-only byte is the unit's own (flags it sets by itself).
+    if (!item->DataValid() || item->OldReadFileMode() || item->ReadOnly() || value < 0 || value > 255 ||
+        (bytes.count(address) && bytes[address] != value))
+      unknown.insert(address);
+    bytes[address] = value;
+  }
+  for (const auto &[address, value] : bytes)
+    if (!unknown.count(address))
+      unit.Know(address, static_cast<std::uint8_t>(value));
+}
+} // namespace
+
+bool ConfigurationFile::LoadChangedBytes(TMemIniData &ini, QStringList &failed, LoadSummary &summary) {
+  TNoxConnection *connection = m_module.NoxConnection;
+  if (!connection->Loaded() || !connection->LibraryObject()->IsConnected())
+    return false;
+  NoxProtocolObject *unit = connection->LibraryObject();
+  DryRunUnit rehearsal(*unit);
+  KnowCachedBytes(m_module, rehearsal);
+  VehicleConfigView *view = VehicleConfigView::Current();
+
+  QList<TNoxSerialData *> loaded;
+  std::vector<RehearsalScope::Notification> notifications;
+  {
+    RehearsalScope scope(*connection, rehearsal);
+    LoadPasses(ini, failed, loaded);
+    ItemBulkOperations(m_module).NormaliseOverRev();
+    notifications = std::move(scope.Notifications);
+  }
+
+  std::set<int> sent(rehearsal.PassedWrites().begin(), rehearsal.PassedWrites().end());
+  std::set<int> refused;
+  Clock &clock = Clock::Current();
+  // The line may have gone while the wait window let messages through.
+  const bool sameUnit = connection->Loaded() && connection->LibraryObject() == unit;
+  for (const DryRunUnit::Change &change : rehearsal.Changes()) {
+    if (!sameUnit) {
+      refused.insert(change.Address);
+      continue;
+    }
+    bool written;
+    {
+      std::lock_guard<ReentrantLock> guard(connection->Lock());
+      written = unit->WriteAtAddress(change.DataCode, change.Address, change.Value);
+    }
+    (written ? sent : refused).insert(change.Address);
+    if (written)
+      for (std::uint32_t wait : change.Waits)
+        clock.Sleep(wait);
+  }
+
+  // What the rehearsal told the observers reaches them now, once per item
+  // and message, with the final values.
+  std::vector<RehearsalScope::Notification> last;
+  for (auto it = notifications.crbegin(); it != notifications.crend(); ++it) {
+    const bool seen = std::any_of(last.begin(), last.end(), [&](const RehearsalScope::Notification &n) {
+      return n.Item == it->Item && n.Message == it->Message;
+    });
+    if (!seen)
+      last.push_back(*it);
+  }
+  bool flagsNotified = false;
+  for (auto it = last.crbegin(); it != last.crend(); ++it) {
+    if (!it->Item)
+      continue;
+    it->Item->NotifyObservers(it->Message, it->WParam, it->LParam);
+    flagsNotified = flagsNotified || it->Item == m_module.FLAG_GONFIGURAZIONE;
+  }
+  if (view && flagsNotified)
+    view->ShowOptionFieldsOfFlags();
+
+  // A byte the unit refused: its items read the unit again and count as not
+  // loaded, as a refused write during the passes would.
+  for (TNoxSerialData *data : loaded) {
+    auto *item = qobject_cast<TNoxNumber *>(data);
+    const bool byAddress = item && item->ByAddress();
+    if (byAddress && refused.count(item->Address())) {
+      item->Reload();
+      if (!failed.contains(item->FileKeyName()))
+        failed.append(item->FileKeyName());
+      continue;
+    }
+    if (byAddress && sent.count(item->Address()))
+      ++summary.Written;
+    else if (byAddress)
+      ++summary.AlreadyInUnit;
+    else
+      ++summary.Written;
+  }
+  return true;
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 class ConnectionStateRelay;
+struct LoadSummary;
 class TDataRefresher;
 class TNoxConnection;
 class TNoxNumber;
@@ -59,6 +60,8 @@ public:
   QString Text(int textId) const;
   // The line to the unit dropped: both programs say it with this text.
   static constexpr int TEXT_LINE_LOST = 210;
+  // After a load: "%1 values written, %2 already in the unit".
+  static constexpr int TEXT_LOAD_SUMMARY = 221;
   // A wait window's texts: caption and label by id, and text 21, the word
   // after the percentage; the process-wide ones where the id is one.
   WaitRequest WaitRequestFor(int captionTextId, int labelTextId) const;
@@ -85,7 +88,11 @@ public:
 
   // ---- Configuration files (ConfigurationFile, ConfigurationEnvelope)
   bool SaveConfiguration(const QString &fileName);
+  // Sends only the bytes the file changes; the summary (may be null) counts
+  // the values written and those the unit already held.
   bool LoadConfiguration(const QString &fileName);
+  // writeEveryValue: every value is written as it is loaded, changed or not.
+  bool LoadConfiguration(const QString &fileName, bool writeEveryValue, LoadSummary *summary);
   bool EncryptFile(const QString &plainFileName, const QString &targetFileName);
   // block: a 32-bit little-endian length, then the deciphered bytes.
   bool DecryptFile(const QString &fileName, QByteArray &block);

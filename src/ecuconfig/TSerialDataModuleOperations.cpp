@@ -30,6 +30,11 @@ bool TSerialDataModule::SaveConfiguration(const QString &fileName) { return Conf
 
 bool TSerialDataModule::LoadConfiguration(const QString &fileName) { return ConfigurationFile(*this).Load(fileName); }
 
+bool TSerialDataModule::LoadConfiguration(const QString &fileName, bool writeEveryValue, LoadSummary *summary) {
+  return ConfigurationFile(*this).Load(
+      fileName, writeEveryValue ? LoadMode::WriteEveryValue : LoadMode::ChangedBytesOnly, summary);
+}
+
 bool TSerialDataModule::EncryptFile(const QString &plainFileName, const QString &targetFileName) {
   return ConfigurationEnvelope::EncryptFile(plainFileName, targetFileName);
 }

@@ -30,6 +30,7 @@ const QColor NotConnectedColor(0xFF, 0x00, 0x00); // 0x0000FF in the BGR notatio
 const QColor ConnectedColor(0x00, 0x80, 0x00);    // 0x008000
 constexpr int TEXT_CONNECTED = 10;
 constexpr int TEXT_NOT_CONNECTED = 11;
+constexpr int TEXT_WRITE_EVERY_VALUE = 220;
 
 QFont PixelFont(const QString &family, int pixels, bool bold) {
   QFont font(family);
@@ -71,9 +72,11 @@ TFormMain::TFormMain(TSerialDataModule &module, const TFormMainOptions &options,
   NoxRegistryData = new TNoxRegistryData(this);
   NoxRegistryData->setObjectName(QStringLiteral("NoxRegistryData"));
   NoxRegistryData->SetKeyName(QStringLiteral("software\\nox srl\\QMD652"));
-  NoxRegistryData->SetIntegerDataList({QStringLiteral("Language=0"), QStringLiteral("NoCompare=0")});
+  NoxRegistryData->SetIntegerDataList({QStringLiteral("Language=0"), QStringLiteral("NoCompare=0"),
+                                     QStringLiteral("WriteAll=0")});
   NoxRegistryData->ReadValues();
   BindCompareBeforeLoad();
+  BindWriteEveryValue();
 
   m_module.Translator->SetDllName(m_executableFolder + QStringLiteral("Languages.dll"));
   m_module.Translator->LoadLanguageLibrary();
@@ -191,6 +194,16 @@ void TFormMain::BindCompareBeforeLoad() {
   });
 }
 
+void TFormMain::BindWriteEveryValue() {
+  // Ticked: a load sends every value in two passes, as older programs did,
+  // instead of only the bytes the file changes. A per-user setting.
+  QAction *item = m_ui->ActionWriteEveryValue;
+  item->setChecked(NoxRegistryData->GetIntegerValue(QStringLiteral("WriteAll")) != 0);
+  connect(item, &QAction::toggled, this, [this](bool writeAll) {
+    NoxRegistryData->SetIntegerValue(QStringLiteral("WriteAll"), writeAll ? 1 : 0);
+  });
+}
+
 bool TFormMain::StartsMaximised(const QSize &workArea) {
   return workArea.width() <= 1024 || workArea.height() <= 745;
 }
@@ -301,6 +314,7 @@ void TFormMain::ApplyTexts() {
   m_ui->MenuAiuto->setTitle(text(8));
   m_ui->MenuLanguage->setTitle(text(204));
   m_ui->ActionCompareBeforeLoad->setText(text(203));
+  m_ui->ActionWriteEveryValue->setText(text(TEXT_WRITE_EVERY_VALUE));
   m_ui->ActionEsci->setText(text(14));
   m_ui->ActionConnect->setText(text(15));
   m_ui->ActionDisconnect->setText(text(16));

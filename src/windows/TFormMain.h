@@ -110,6 +110,7 @@ private:
   void BindCommands();
   void BuildLanguageStrip();
   void BindCompareBeforeLoad();
+  void BindWriteEveryValue();
   void OpenPopupMenu(const QPoint &globalPosition);
   void ConnectionStateMessage(qintptr lParam);
   void SetStatus(const QString &text, const QColor &color);

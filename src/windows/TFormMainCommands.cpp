@@ -4,6 +4,7 @@
 
 #include "dataitems/TDataRefresher.h"
 #include "dataitems/TNoxConnection.h"
+#include "ecuconfig/ConfigurationFile.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "platform/UserInterface.h"
 #include "storage/TNoxRegistryData.h"
@@ -142,7 +143,10 @@ void TFormMain::ActionCaricaFileExecute() {
   PausedRefresher refresher(m_module);
   if (!refresher.Paused())
     return;
-  m_module.LoadConfiguration(fileName);
+  LoadSummary summary;
+  m_module.LoadConfiguration(fileName, m_ui->ActionWriteEveryValue->isChecked(), &summary);
+  m_statusPanel1->setText(
+      m_module.Text(TSerialDataModule::TEXT_LOAD_SUMMARY).arg(summary.Written).arg(summary.AlreadyInUnit));
 }
 
 void TFormMain::ActionAboutExecute() {

@@ -134,8 +134,17 @@ TEST_F(EcuctlTest, SaveDiffLoadRoundTrip) {
   EXPECT_EQ(diff.exitCode, 10);
   EXPECT_TRUE(diff.out.contains(QStringLiteral("GIRI CUTOFF: file 1800, unit 2500")));
   EXPECT_TRUE(diff.out.contains(QStringLiteral("TEMPO TRA PASSI AD INGRASSARE AL MINIMO: file 60, unit 70")));
+  // Only the two changed bytes travel; every value, changed or not, with
+  // --write-all; nothing when the unit already holds the file.
   const Result load = Run({"load", Path("car.kfg")});
   EXPECT_EQ(load.exitCode, 0) << load.err.toStdString();
+  EXPECT_TRUE(load.out.contains(QStringLiteral("2 values written, 65 already in the unit"))) << load.out.toStdString();
+  EXPECT_EQ(Run({"diff", Path("car.kfg")}).exitCode, 0);
+  const Result again = Run({"load", Path("car.kfg")});
+  EXPECT_TRUE(again.out.contains(QStringLiteral("0 values written, 67 already in the unit"))) << again.out.toStdString();
+  const Result all = Run({"load", "--write-all", Path("car.kfg")});
+  EXPECT_EQ(all.exitCode, 0) << all.err.toStdString();
+  EXPECT_TRUE(all.out.contains(QStringLiteral("67 values written, 0 already in the unit"))) << all.out.toStdString();
   EXPECT_EQ(Run({"diff", Path("car.kfg")}).exitCode, 0);
 }
 

@@ -269,3 +269,38 @@ TEST_F(LoadCommand, NoCompareOptionLoadsWithoutAsking) {
   EXPECT_FALSE(PressF3(*window, Qt::Key_Escape));
   EXPECT_EQ(m_module.GiriCutOff->GetValue(), 1500);
 }
+
+// F3 sends only what the file changes and the status bar says how much; the
+// File menu's "Write every value when loading", ticked from the keyboard,
+// sends every value and is still ticked at the next start.
+TEST_F(LoadCommand, WriteEveryValueItemSticksAndTheStatusBarCountsTheWrites) {
+  const auto status = [](TFormMain &window) {
+    return window.findChild<QLabel *>(QStringLiteral("StatusPanel1"))->text();
+  };
+  {
+    auto window = Open(false);
+    ASSERT_TRUE(m_module.SaveConfiguration(File()));
+    const int saved = CutOffByte();
+    ASSERT_TRUE(m_module.GiriCutOff->SetValue(2500));
+    PressF3(*window, Qt::Key_Escape);
+    EXPECT_EQ(CutOffByte(), saved);
+    EXPECT_EQ(status(*window), m_module.Text(221).arg(1).arg(66));
+    EXPECT_TRUE(status(*window).contains(QLatin1String("66"))) << status(*window).toStdString();
+
+    auto *item = window->findChild<QAction *>(QStringLiteral("ActionWriteEveryValue"));
+    EXPECT_FALSE(item->isChecked());
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::AltModifier);
+    auto *menu = window->findChild<QMenu *>(QStringLiteral("MenuFile"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }));
+    QTest::keySequence(menu, QKeySequence::mnemonic(item->text()));
+    EXPECT_TRUE(item->isChecked());
+    ASSERT_TRUE(m_module.GiriCutOff->SetValue(2500));
+    PressF3(*window, Qt::Key_Escape);
+    EXPECT_EQ(CutOffByte(), saved);
+    EXPECT_EQ(status(*window), m_module.Text(221).arg(67).arg(0));
+  }
+  auto window = Open(false);
+  EXPECT_TRUE(window->findChild<QAction *>(QStringLiteral("ActionWriteEveryValue"))->isChecked());
+}
