@@ -173,6 +173,7 @@ protected:
 
 TEST_F(DesktopLoad, F3ShowsTheChangesEscWritesNothingEnterLoads) {
   ASSERT_EQ(Ecuctl({"save", Path("car.kfg")}), 0);
+  const QByteArray saved = Memory();
   ASSERT_EQ(Ecuctl({"set", "GiriCutOff=2500"}), 0);
   const QByteArray changed = Memory();
   ASSERT_EQ(changed.size(), 256);
@@ -210,6 +211,7 @@ TEST_F(DesktopLoad, F3ShowsTheChangesEscWritesNothingEnterLoads) {
   EXPECT_EQ(m_program.exitCode(), 0) << m_program.readAllStandardError().toStdString();
   ASSERT_EQ(Ecuctl({"get", "GiriCutOff"}), 0);
   EXPECT_EQ(m_lastOutput, QStringLiteral("GiriCutOff=1500\n"));
+  EXPECT_EQ(Memory(), saved) << "the load puts back every byte the file was saved from";
 }
 
 } // namespace
