@@ -3,9 +3,9 @@
 // same events, in the same order, with the same values.
 #include "dataitems/ForwardingProtocolObject.h"
 #include "dataitems/NoxMessageEvent.h"
-#include "dataitems/SharedProtocolLibraryLoader.h"
 #include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
+#include "dataitems/WrappingLibraryLoader.h"
 #include "ecuconfig/ConnectSequence.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "support/CaseName.h"
@@ -66,31 +66,7 @@ private:
   std::int32_t m_capacity = 0;
 };
 
-class RecordingLoader final : public ProtocolLibraryLoader {
-public:
-  RecordingObject *Object = nullptr;
-
-  bool Load(const QString &dllName, ProtocolEntryPoints &entryPoints) override {
-    ProtocolEntryPoints real;
-    if (!m_real.Load(dllName, real))
-      return false;
-    entryPoints.GetDLLVersion = real.GetDLLVersion;
-    entryPoints.CreateClassInstance = [this, real]() -> NoxProtocolObject * {
-      Object = new RecordingObject(real.CreateClassInstance());
-      return Object;
-    };
-    entryPoints.DestroyClassInstance = [real](NoxProtocolObject *object) {
-      auto *recording = static_cast<RecordingObject *>(object);
-      real.DestroyClassInstance(recording->Inner());
-      delete recording; // its exchanges were taken before
-    };
-    return true;
-  }
-  void Unload() override { m_real.Unload(); }
-
-private:
-  SharedProtocolLibraryLoader m_real;
-};
+using RecordingLoader = WrappingLibraryLoader<RecordingObject>;
 
 // Every message a data item sends its observers, with the item's value then.
 class ObserverLog final : public QObject {
