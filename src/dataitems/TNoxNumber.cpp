@@ -1,5 +1,6 @@
 #include "dataitems/TNoxNumber.h"
 
+#include "dataitems/ItemWriteTap.h"
 #include "dataitems/NumberConversion.h"
 #include "dataitems/TNoxConnection.h"
 #include "storage/IniStore.h"
@@ -113,9 +114,13 @@ bool TNoxNumber::SendRawValue(std::int32_t value) {
     return false;
   }
   SetDataValid(false);
+  ItemWrite write{this, m_rawValue, value, ItemWrite::Result::Written, 0, ItemWriteTap::HandlerRunningFor()};
   TNoxConnection *connection = Connection();
   if (!connection || !connection->LoadProtocolLibrary()) {
     m_rawValue = value;
+    write.Outcome = ItemWrite::Result::Failed;
+    write.Status = -1;
+    ItemWriteTap::Report(write);
     DoError(true);
     return true;
   }
@@ -123,12 +128,20 @@ bool TNoxNumber::SendRawValue(std::int32_t value) {
   {
     std::lock_guard<ReentrantLock> guard(connection->Lock());
     valid = CallWrite(value);
+    if (!valid)
+      write.Status = connection->ProtocolObject()->LastStatus();
   }
   SetDataValid(valid);
   if (valid) {
     m_rawValue = value;
+    // Reported before the handlers run, so that the writes they make follow
+    // the one that caused them.
+    ItemWriteTap::Report(write);
+    ItemWriteTap::HandlerScope handlers(this);
     DoSetData();
   } else {
+    write.Outcome = ItemWrite::Result::Failed;
+    ItemWriteTap::Report(write);
     DoError(true);
   }
   return valid;

@@ -1,5 +1,6 @@
 #include "dataitems/TNoxSerialData.h"
 
+#include "dataitems/ItemWriteTap.h"
 #include "dataitems/NoxMessageEvent.h"
 #include "dataitems/NumberConversion.h"
 #include "dataitems/TBaseTransformation.h"
@@ -429,6 +430,8 @@ void TNoxSerialData::RaiseError(int errorCode, bool writing) {
 }
 
 void TNoxSerialData::RefuseWrite(int errorCode) {
+  ItemWriteTap::Report({this, m_rawValue, m_rawValue, ItemWrite::Result::Refused, errorCode,
+                        ItemWriteTap::HandlerRunningFor()});
   RaiseError(errorCode, true);
   NotifyObservers(MSG_DATA_CHANGED, reinterpret_cast<std::uintptr_t>(this), 0);
 }

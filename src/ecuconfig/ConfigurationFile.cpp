@@ -3,9 +3,11 @@
 #include "dataitems/NumberConversion.h"
 #include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
+#include "dataitems/WriteOrigin.h"
 #include "ecuconfig/ConfigurationEnvelope.h"
 #include "ecuconfig/DryRunUnit.h"
 #include "ecuconfig/ItemBulkOperations.h"
+#include "ecuconfig/RehearsedWrites.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "ecuconfig/VehicleConfigView.h"
 #include "platform/Clock.h"
@@ -152,6 +154,7 @@ void ConfigurationFile::LoadPasses(TMemIniData &ini, QStringList &failed, QList<
 }
 
 bool ConfigurationFile::Load(const QString &fileName, LoadMode mode, LoadSummary *summary) {
+  const WriteOrigin origin(WriteOrigin::Kind::FileLoad, QFileInfo(fileName).absoluteFilePath());
   auto text = [this](int id) { return m_module.Text(id); };
   QByteArray block;
   if (!ConfigurationEnvelope::DecryptFile(fileName, block)) {
@@ -271,14 +274,19 @@ bool ConfigurationFile::LoadChangedBytes(TMemIniData &ini, QStringList &failed, 
 
   QList<TNoxSerialData *> loaded;
   std::vector<RehearsalScope::Notification> notifications;
+  RehearsedWrites writes;
   {
     RehearsalScope scope(*connection, rehearsal);
     LoadPasses(ini, failed, loaded);
     ItemBulkOperations(m_module).NormaliseOverRev();
     notifications = std::move(scope.Notifications);
   }
+  writes.Stop();
 
-  std::set<int> sent(rehearsal.PassedWrites().begin(), rehearsal.PassedWrites().end());
+  const std::set<int> passed(rehearsal.PassedWrites().begin(), rehearsal.PassedWrites().end());
+  std::set<int> sent = passed;
+  std::set<int> changedAndSent;
+  std::map<int, int> refusedStatus;
   std::set<int> refused;
   Clock &clock = Clock::Current();
   // The line may have gone while the wait window let messages through.
@@ -286,18 +294,27 @@ bool ConfigurationFile::LoadChangedBytes(TMemIniData &ini, QStringList &failed, 
   for (const DryRunUnit::Change &change : rehearsal.Changes()) {
     if (!sameUnit) {
       refused.insert(change.Address);
+      refusedStatus[change.Address] = -1;
       continue;
     }
     bool written;
+    int status = 0;
     {
       std::lock_guard<ReentrantLock> guard(connection->Lock());
       written = unit->WriteAtAddress(change.DataCode, change.Address, change.Value);
+      if (!written)
+        status = unit->LastStatus();
     }
     (written ? sent : refused).insert(change.Address);
-    if (written)
+    if (written) {
+      changedAndSent.insert(change.Address);
       for (std::uint32_t wait : change.Waits)
         clock.Sleep(wait);
+    } else {
+      refusedStatus[change.Address] = status;
+    }
   }
+  writes.Report(changedAndSent, refusedStatus, passed);
 
   // What the rehearsal told the observers reaches them now, once per item
   // and message, with the final values.

@@ -64,6 +64,7 @@ int ConnectSequence::ConnectAndReadAll(int setupValue, int options) {
   bulk.NormaliseOverRev();
   ui.EndWait();
   ui.SetBusyCursor(false);
+  Q_EMIT m_module.ConfigurationRead();
   return CONNECTED;
 }
 
@@ -77,9 +78,12 @@ int ConnectSequence::Fail(int result) {
 
 void ConnectSequence::CloseConnection(bool refresherRunning) {
   TNoxConnection *connection = m_module.NoxConnection;
-  if (connection->Loaded()) {
+  const bool wasLoaded = connection->Loaded();
+  if (wasLoaded) {
     connection->ProtocolObject()->Disconnect();
     connection->FreeProtocolLibrary();
   }
   m_module.DataRefresher->SetRunning(refresherRunning);
+  if (wasLoaded)
+    Q_EMIT m_module.ConnectionClosed();
 }

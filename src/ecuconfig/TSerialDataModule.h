@@ -86,6 +86,15 @@ public:
   void ClearLiveValues();
   void NotifyAllItems();
 
+Q_SIGNALS:
+  // A connect identified the unit and read every item: the configuration as
+  // found. Raised after the wait window has gone.
+  void ConfigurationRead();
+  // The program closed the connection (disconnect, a failed connect, exit).
+  void ConnectionClosed();
+
+public:
+
   // ---- Configuration files (ConfigurationFile, ConfigurationEnvelope)
   bool SaveConfiguration(const QString &fileName);
   // Sends only the bytes the file changes; the summary (may be null) counts

@@ -1,0 +1,24 @@
+#include "dataitems/WriteOrigin.h"
+
+#include <utility>
+
+namespace {
+const WriteOrigin *innermost = nullptr;
+}
+
+WriteOrigin::WriteOrigin(Kind kind, QString fileName)
+    : m_kind(kind), m_fileName(std::move(fileName)), m_outer(innermost) {
+  innermost = this;
+}
+
+WriteOrigin::~WriteOrigin() {
+  innermost = m_outer;
+}
+
+WriteOrigin::Kind WriteOrigin::Current() {
+  return innermost ? innermost->m_kind : Kind::FieldEdit;
+}
+
+QString WriteOrigin::CurrentFile() {
+  return innermost ? innermost->m_fileName : QString();
+}
