@@ -14,6 +14,7 @@
 #include "windows/FormTextTable.h"
 #include "windows/TFormLiveChart.h"
 #include "windows/TFormMain.h"
+#include "windows/UndoKeys.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -96,6 +97,8 @@ TFormConfig::~TFormConfig() {
 void TFormConfig::AttachTo(TFormMain &main) {
   main.SetConfigurationWindow(this);
   connect(&main, &TFormMain::TextsApplied, this, &TFormConfig::ApplyTexts);
+  auto *undoKeys = new UndoKeys(*this, main.Undo(), m_module);
+  connect(&main, &TFormMain::TextsApplied, undoKeys, &UndoKeys::ApplyTexts);
   main.FieldCaption = [this](const TNoxNumber *item) { return FieldCaption(item); };
   const auto mirror = [this, &main] {
     MirrorStatus(main.StatusColor(), main.StatusText(0), main.StatusText(1));

@@ -5,6 +5,7 @@
 #include "dataitems/NoxMessageEvent.h"
 #include "dataitems/TNoxConnection.h"
 #include "ecuconfig/TSerialDataModule.h"
+#include "history/UndoStack.h"
 #include "storage/TNoxRegistryData.h"
 #include "translator/TTranslator.h"
 #include "ui_TFormMain.h"
@@ -44,6 +45,7 @@ TFormMain::TFormMain(TSerialDataModule &module, const TFormMainOptions &options,
     : QMainWindow(parent), m_module(module), m_ui(std::make_unique<Ui::TFormMain>()),
       m_version(options.Version), m_compareBeforeLoad(options.CompareBeforeLoad) {
   FormMain = this;
+  m_undo = new UndoStack(module, this);
   m_ui->setupUi(this);
   m_executableFolder =
       options.ExecutableFolder.isEmpty() ? QCoreApplication::applicationDirPath() : options.ExecutableFolder;

@@ -20,6 +20,7 @@ class TFormSplash;
 class TNoxNumber;
 class TNoxRegistryData;
 class TSerialDataModule;
+class UndoStack;
 
 struct TFormMainOptions {
   // Where the language and resource libraries are looked for and the file
@@ -62,6 +63,9 @@ public:
   // window's mirror (StatusChanged says when to read them again).
   QString StatusText(int panel) const;
   QColor StatusColor() const;
+  // The program's one undo stack: it records the main window's loads as well
+  // as the configuration window's edits, which undoes them.
+  UndoStack &Undo() const { return *m_undo; }
 
   // The main window's own texts (caption, labels, menus, action captions).
   void ApplyTexts();
@@ -126,6 +130,7 @@ private:
   TResourceLibrary m_resources;
   QPointer<TFormSplash> m_splash;
   QPointer<QDialog> m_configurationWindow;
+  UndoStack *m_undo = nullptr;
   QLabel *m_statusPanel0 = nullptr;
   QLabel *m_statusPanel1 = nullptr;
   QMenu *m_popupMenu = nullptr;

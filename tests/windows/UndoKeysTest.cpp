@@ -1,0 +1,100 @@
+// Ctrl+Z and Ctrl+Y in the configuration window, pressed on whichever field
+// has the focus, checked in the simulated unit's memory.
+#include "SimulatedUnitWindowFixture.h"
+
+#include "controls/TNoxComboBox.h"
+#include "controls/TValueEditEx.h"
+#include "dataitems/TDataRefresher.h"
+#include "support/FakeClock.h"
+#include "windows/TFormConfig.h"
+#include "windows/TFormMain.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QTest>
+
+namespace {
+
+class UndoKeysTest : public window_test::SimulatedUnitWindowFixture {
+protected:
+  void SetUp() override {
+    SimulatedUnitWindowFixture::SetUp();
+    UseUnit("default_acquired_after_ms = 0\n");
+    TFormMainOptions options;
+    options.ShowSplash = false;
+    Main = std::make_unique<TFormMain>(Module, options);
+    Form = std::make_unique<TFormConfig>(Module, Main.get());
+    Form->AttachTo(*Main);
+    Connect();
+  }
+  void TearDown() override {
+    Module.DataRefresher->SetRunning(false);
+    Form.reset();
+    Main.reset();
+    SimulatedUnitWindowFixture::TearDown();
+  }
+  // Every byte the unit maps, read past the items' caches.
+  std::string Memory() {
+    std::string bytes;
+    NoxProtocolObject *unit = Module.NoxConnection->ProtocolObject();
+    for (int address = 0; address < 256; ++address) {
+      std::int32_t value = 0;
+      bytes += unit->ReadAtAddress(0, address, &value) ? std::to_string(value) + ' ' : "? ";
+    }
+    return bytes;
+  }
+  static void Press(Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+  }
+
+  FakeClock Time; // the ignition handler's wait costs nothing
+  std::unique_ptr<TFormMain> Main;
+  std::unique_ptr<TFormConfig> Form;
+};
+
+TEST_F(UndoKeysTest, UndoAndRedoReachTheUnitFromATextField) {
+  const std::string start = Memory();
+  window_test::ShowActive(Form.get());
+  // The window opens on the ignition type: a choice from its list.
+  auto *ignition = window_test::ChildOf<TNoxComboBox>(Form.get(), "NoxComboTipoAcc");
+  ASSERT_EQ(QApplication::focusWidget(), ignition);
+  QTest::keyClick(ignition, Qt::Key_Return);
+  QTest::keyClick(ignition->view(), Qt::Key_Down);
+  QTest::keyClick(ignition->view(), Qt::Key_Return);
+  const std::string ignitionChanged = Memory();
+  ASSERT_NE(ignitionChanged, start);
+  // Then a value typed and confirmed.
+  auto *temperature = window_test::ChildOf<TValueEditEx>(Form.get(), "NoxValEditTempCambio");
+  const QString shown = temperature->text();
+  for (int i = 0; i < 3; ++i)
+    Press(Qt::Key_Down, Qt::NoModifier);
+  ASSERT_EQ(QApplication::focusWidget(), temperature)
+      << QApplication::focusWidget()->objectName().toStdString();
+  QTest::keyClicks(temperature, QStringLiteral("33"));
+  QTest::keyClick(temperature, Qt::Key_Return);
+  const std::string edited = Memory();
+  ASSERT_NE(edited, ignitionChanged);
+
+  // Ctrl+Z on the next text field is the window's, not the field's own undo.
+  auto *next = qobject_cast<TValueEditEx *>(QApplication::focusWidget());
+  ASSERT_NE(next, nullptr);
+  ASSERT_NE(next, temperature);
+  const QString nextShown = next->text();
+  Press(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Memory(), ignitionChanged);
+  EXPECT_EQ(next->text(), nextShown) << "nothing typed into the focused field";
+  EXPECT_EQ(temperature->text(), shown) << "the field shows the value put back";
+  Press(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Memory(), start) << "the ignition type and the speeds it rewrote";
+  Press(Qt::Key_Z, Qt::ControlModifier); // nothing left: a beep, nothing written
+  EXPECT_EQ(Memory(), start);
+
+  Press(Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(Memory(), ignitionChanged);
+  Press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(Memory(), edited);
+  EXPECT_EQ(temperature->text(), QStringLiteral("33"));
+  EXPECT_TRUE(m_ui.Messages.isEmpty() && Ui.Messages.isEmpty());
+}
+
+} // namespace
