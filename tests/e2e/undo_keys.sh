@@ -36,7 +36,7 @@ wait_active "!=" "$main"
 sleep 0.5
 # Page 1 opens on the ignition type.
 key Return                      # open the list
-key Down                        # the next type
+key Up                          # the type before: eight cylinders
 key Return                      # written, and the speeds with it
 sleep 1.5                       # the unit's pause after an ignition change
 key Down                        # rpm signal
