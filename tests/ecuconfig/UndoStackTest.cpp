@@ -208,14 +208,28 @@ TEST_F(UndoStackTest, ARefusedUndoLeavesTheUnitAndTheStackAsTheyWere) {
   }
 }
 
-// Nothing recorded survives what makes it meaningless for the unit.
+// Nothing recorded survives what makes it meaningless for the unit; only
+// the lost line, which the fitter did not ask for, is said.
 TEST_F(UndoStackTest, TheRecordIsDroppedWhenItNoLongerFitsTheUnit) {
-  const std::vector<std::pair<const char *, std::function<void()>>> drops{
-      {"EEPROM erase", [this] { module.CHECKUP->SetIntValue(8); }},
-      {"disconnect", [this] { module.CloseConnection(false); }},
+  struct Drop {
+    const char *name;
+    std::function<void()> act;
+    int text; // 0: nothing said
   };
-  for (const auto &[name, drop] : drops) {
-    SCOPED_TRACE(name);
+  const Drop drops[]{
+      {"EEPROM erase", [this] { module.CHECKUP->SetIntValue(8); }, 0},
+      {"line lost",
+       [this] {
+         // As the protocol library says it, from its own thread or not.
+         const NoxNotifyHandle *handle = module.NotifyHandle();
+         handle->post(handle->context, MSG_CONNECTION_STATE, 0, 0);
+         QCoreApplication::processEvents();
+       },
+       UndoStack::TEXT_LINE_LOST_UNDO},
+      {"disconnect", [this] { module.CloseConnection(false); }, 0},
+  };
+  for (const Drop &drop : drops) {
+    SCOPED_TRACE(drop.name);
     if (!module.NoxConnection->ProtocolObject() || !module.NoxConnection->ProtocolObject()->IsConnected()) {
       ASSERT_EQ(module.ConnectAndReadAll(4, 0), 0);
     }
@@ -224,10 +238,15 @@ TEST_F(UndoStackTest, TheRecordIsDroppedWhenItNoLongerFitsTheUnit) {
       module.GiriCutOff->SetValue(module.GiriCutOff->GetValue() == 2000 ? 2500 : 2000);
     }
     ASSERT_EQ(stack.UndoCount(), 1);
+    ui.Messages.clear();
     const UserAction action;
-    drop();
+    drop.act();
     EXPECT_EQ(stack.UndoCount(), 0);
     EXPECT_EQ(stack.Undo(), UndoStack::Outcome::Nothing);
+    ASSERT_EQ(ui.Messages.size(), drop.text ? 1 : 0);
+    if (drop.text) {
+      EXPECT_EQ(ui.Messages[0].Text, module.Text(drop.text));
+    }
   }
 }
 
