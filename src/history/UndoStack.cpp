@@ -89,8 +89,8 @@ void UndoStack::Record(const ItemWrite &write) {
     return;
   const bool written = write.Outcome == ItemWrite::Result::Written;
   // The erase cannot be undone: nothing recorded before it holds any more.
-  if (WriteOrigin::Current() == WriteOrigin::Kind::EepromErase ||
-      (written && item == m_module.CHECKUP && write.NewRaw != CHECK_VALUE)) {
+  if (written && (WriteOrigin::Current() == WriteOrigin::Kind::EepromErase ||
+                  (item == m_module.CHECKUP && write.NewRaw != CHECK_VALUE))) {
     Clear();
     return;
   }
