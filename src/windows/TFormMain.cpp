@@ -73,8 +73,8 @@ TFormMain::TFormMain(TSerialDataModule &module, const TFormMainOptions &options,
   NoxRegistryData = new TNoxRegistryData(this);
   NoxRegistryData->setObjectName(QStringLiteral("NoxRegistryData"));
   NoxRegistryData->SetKeyName(QStringLiteral("software\\nox srl\\QMD652"));
-  NoxRegistryData->SetIntegerDataList(
-      {QStringLiteral("Language=0"), QStringLiteral("NoCompare=0"), QStringLiteral("WriteAll=0")});
+  NoxRegistryData->SetIntegerDataList({QStringLiteral("Language=0"), QStringLiteral("NoCompare=0"),
+                                     QStringLiteral("WriteAll=0")});
   NoxRegistryData->ReadValues();
   BindCompareBeforeLoad();
   BindWriteEveryValue();
@@ -330,9 +330,7 @@ void TFormMain::ApplyTexts() {
   m_ui->ActionAbout->setText(text(9));
 }
 
-void TFormMain::FillProcessWideTexts() {
-  m_module.ApplyProcessTexts();
-}
+void TFormMain::FillProcessWideTexts() { m_module.ApplyProcessTexts(); }
 
 void TFormMain::ApplyLanguageAndLayout() {
   const int language = NoxRegistryData->GetIntegerValue(QStringLiteral("Language"));
