@@ -324,8 +324,8 @@ void TFormHistory::SaveSelectedAs() {
 }
 
 bool TFormHistory::eventFilter(QObject *watched, QEvent *event) {
-  if (watched == m_connections && event->type() == QEvent::KeyPress &&
-      m_connections->state() != QAbstractItemView::EditingState) {
+  // While the note is typed, its editor has the keys, not the list.
+  if (watched == m_connections && event->type() == QEvent::KeyPress) {
     const auto *key = static_cast<QKeyEvent *>(event);
     const bool editKey =
         key->key() == Qt::Key_F2 || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;

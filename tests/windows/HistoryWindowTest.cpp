@@ -79,7 +79,7 @@ protected:
     qputenv("NOX_HISTORY_DIR", Folder.path().toLocal8Bit());
     Module.Translator->SetLanguage(1);
     // One second apart, so that the order is the connections' own.
-    Journal.SetClock([this] { return QDateTime(QDate(2026, 12, 9), QTime(6, 0), QTimeZone::UTC).addSecs(++Tick); });
+    Journal.SetClock([this] { return QDateTime(QDate(2026, 12, 9), QTime(6, 0), Qt::UTC).addSecs(++Tick); });
     TFormMainOptions options;
     options.ShowSplash = false;
     Main = std::make_unique<TFormMain>(Module, options);
