@@ -5,6 +5,7 @@
 #include "ecuconfig/TSerialDataModule.h"
 #include "platform/UserInterface.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -324,8 +325,10 @@ void TFormHistory::SaveSelectedAs() {
 }
 
 bool TFormHistory::eventFilter(QObject *watched, QEvent *event) {
-  // While the note is typed, its editor has the keys, not the list.
-  if (watched == m_connections && event->type() == QEvent::KeyPress) {
+  // While the note is typed its editor has the focus, and the Enter that
+  // confirms it comes up to the list afterwards: not a new edit.
+  if (watched == m_connections && event->type() == QEvent::KeyPress &&
+      QApplication::focusWidget() == m_connections) {
     const auto *key = static_cast<QKeyEvent *>(event);
     const bool editKey =
         key->key() == Qt::Key_F2 || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;

@@ -7,6 +7,7 @@
 #include "windows/TFormHistory.h"
 #include "windows/TFormMain.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
@@ -29,11 +30,12 @@ public:
     auto *timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, [timer, steps] {
       auto *window = qobject_cast<Window *>(QApplication::activeModalWidget());
-      if (!window)
-        return;
+      if (!window || !window->isActiveWindow())
+        return; // keys reach the window once it is active
       timer->stop();
-      timer->deleteLater();
-      steps(*window);
+      timer->deleteLater(); // perhaps during the steps' own events: they run from a copy
+      const std::function<void(Window &)> run = steps;
+      run(*window);
     });
     timer->start(10);
   }
@@ -44,6 +46,7 @@ void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
   QWidget *focus = QApplication::focusWidget();
   ASSERT_NE(focus, nullptr);
   QTest::keyClick(focus, static_cast<Qt::Key>(key), modifiers);
+  QCoreApplication::processEvents(); // what the key started, before the next one
 }
 
 struct ShownHistory {
@@ -77,13 +80,13 @@ protected:
     UseUnit("latency_ms = 0\ndefault_acquired_after_ms = 0\n");
     ASSERT_TRUE(Folder.isValid());
     qputenv("NOX_HISTORY_DIR", Folder.path().toLocal8Bit());
-    Module.Translator->SetLanguage(1);
     // One second apart, so that the order is the connections' own.
     Journal.SetClock([this] { return QDateTime(QDate(2026, 12, 9), QTime(6, 0), Qt::UTC).addSecs(++Tick); });
     TFormMainOptions options;
     options.ShowSplash = false;
     Main = std::make_unique<TFormMain>(Module, options);
     ShowActive(Main.get());
+    Main->SelectLanguage(1); // English: the keys below are its mnemonics
   }
   void TearDown() override {
     Main.reset();
@@ -91,21 +94,32 @@ protected:
     SimulatedUnitWindowFixture::TearDown();
   }
   void Disconnect() { Module.NoxConnection->ProtocolObject()->Disconnect(); }
+  // Every readable byte of the unit (-1 where it has no memory).
   QList<int> Memory() {
     QList<int> bytes;
-    for (int address = 0; address < 256; ++address)
-      bytes << UnitByte(address);
+    NoxProtocolObject *unit = Module.NoxConnection->ProtocolObject();
+    for (int address = 0; address < 256; ++address) {
+      std::int32_t value = -1;
+      bytes << (unit->ReadAtAddress(0, address, &value) ? value : -1);
+    }
     return bytes;
   }
-  // F7 opens the window over the main window; the steps run in it.
-  void OpenHistory(std::function<void(TFormHistory &)> steps) {
+  // F7 (or the File menu's item: offscreen, a closed dialog does not hand
+  // the activation back for a second key) opens the window over the main
+  // window; the steps run in it.
+  void OpenHistory(std::function<void(TFormHistory &)> steps, bool byKey = false) {
     bool ran = false;
     WhenModal::Run<TFormHistory>([&](TFormHistory &window) {
       steps(window);
       ran = true;
-      Press(Qt::Key_Escape);
+      // To the window itself: offscreen, a closed comparison does not give
+      // the activation back.
+      QTest::keyClick(&window, Qt::Key_Escape);
     });
-    QTest::keyClick(Main.get(), Qt::Key_F7);
+    if (byKey)
+      QTest::keyClick(Main.get(), Qt::Key_F7);
+    else
+      Main->findChild<QAction *>(QStringLiteral("ActionHistory"))->trigger();
     EXPECT_TRUE(ran);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "Esc closes the window";
   }
@@ -127,20 +141,23 @@ TEST_F(HistoryWindow, ListsNewestFirstKeepsTheNoteAndLoadsTheUnitAsFound) {
   ASSERT_TRUE(Module.GiriCutOff->SetValue(3000));
   ASSERT_TRUE(Module.GiriCutOff->SetValue(3500));
 
-  OpenHistory([&](TFormHistory &window) {
-    EXPECT_EQ(QApplication::focusWidget(), window.ConnectionList());
-    const ShownHistory newest = Read(window);
-    EXPECT_EQ(newest.Counts, (QStringList{"2", "1"}));
-    EXPECT_EQ(newest.Changes.size(), 2);
-    Press(Qt::Key_Down); // the first connection
-    const ShownHistory first = Read(window);
-    ASSERT_EQ(first.Changes.size(), 1);
-    EXPECT_EQ(first.Changes[0].mid(2), (QStringList{"1500 RPM \u2192 2500 RPM", Origin(0), "Written"}));
-    EXPECT_TRUE(first.Notice.isEmpty());
-    Press(Qt::Key_F2);
-    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("AB 123 CD"));
-    Press(Qt::Key_Return);
-  });
+  OpenHistory(
+      [&](TFormHistory &window) {
+        EXPECT_EQ(QApplication::focusWidget(), window.ConnectionList());
+        const ShownHistory newest = Read(window);
+        EXPECT_EQ(newest.Counts, (QStringList{"2", "1"}));
+        EXPECT_EQ(newest.Changes.size(), 2);
+        Press(Qt::Key_Down); // the first connection
+        const ShownHistory first = Read(window);
+        ASSERT_EQ(first.Changes.size(), 1);
+        EXPECT_EQ(first.Changes[0].mid(2),
+                  (QStringList{"1500 RPM \u2192 2500 RPM", Origin(0), Module.Text(295)}));
+        EXPECT_TRUE(first.Notice.isEmpty());
+        Press(Qt::Key_F2);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("AB 123 CD"));
+        Press(Qt::Key_Return);
+      },
+      true);
   EXPECT_EQ(History.Connections().value(1).Note, QStringLiteral("AB 123 CD")) << "kept once confirmed";
 
   // Reopened, the note is there; the first connection's unit as found goes
@@ -153,7 +170,10 @@ TEST_F(HistoryWindow, ListsNewestFirstKeepsTheNoteAndLoadsTheUnitAsFound) {
       compared = compare.Table()->rowCount() == 1;
       QTest::keyClick(&compare, Qt::Key_Return);
     });
-    Press(Qt::Key_L, Qt::AltModifier);
+    Press(Qt::Key_Tab); // the changes, then the load button
+    Press(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), window.LoadButton());
+    Press(Qt::Key_Space);
     EXPECT_TRUE(compared);
     EXPECT_EQ(Memory(), asFound);
     // The load is the open connection's change now.
@@ -180,7 +200,7 @@ TEST_F(HistoryWindow, DamagedLogSaysSoOnceAndExportReportsTheFileAndReason) {
     EXPECT_TRUE(shown.Notice.contains(QLatin1Char('2'))) << shown.Notice.toStdString();
     for (const QString &target : {unwritable, exported}) {
       window.ChooseExportFile = [target](const QString &) { return target; };
-      Press(Qt::Key_S, Qt::AltModifier);
+      window.SaveAsButton()->click();
     }
   });
   EXPECT_TRUE(Ui.Messages.size() == 1 && Ui.Messages[0].Text.contains(unwritable));
