@@ -13,6 +13,7 @@
 #include "platform/UserInterface.h"
 #include "ui_TFormConfig.h"
 #include "windows/ConfigWindowRules.h"
+#include "windows/TFormMain.h"
 #include "windows/TFormOndaCostruita.h"
 
 #include <QApplication>
@@ -65,6 +66,10 @@ bool TFormConfig::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
   }
   if (key == Qt::Key_F8 && !modifiers) {
     ShowLiveChart();
+    return true;
+  }
+  if (key == Qt::Key_F7 && !modifiers && FormMain) {
+    FormMain->ActionHistoryExecute(this);
     return true;
   }
   if (key == Qt::Key_PageDown) {

@@ -32,6 +32,7 @@ const QColor ConnectedColor(0x00, 0x80, 0x00);    // 0x008000
 constexpr int TEXT_CONNECTED = 10;
 constexpr int TEXT_NOT_CONNECTED = 11;
 constexpr int TEXT_WRITE_EVERY_VALUE = 220;
+constexpr int TEXT_HISTORY = 281;
 
 QFont PixelFont(const QString &family, int pixels, bool bold) {
   QFont font(family);
@@ -156,6 +157,13 @@ void TFormMain::BindCommands() {
   connect(m_ui->ActionDisconnect, &QAction::triggered, this, &TFormMain::ActionDisconnectExecute);
   connect(m_ui->ActionAbout, &QAction::triggered, this, &TFormMain::ActionAboutExecute);
   // ActionSoftware (F4) and ActionProgramma (F6) do nothing.
+  m_historyAction = new QAction(this);
+  m_historyAction->setObjectName(QStringLiteral("ActionHistory"));
+  m_historyAction->setShortcut(QKeySequence(Qt::Key_F7));
+  m_ui->MenuFile->insertAction(m_ui->ActionCompareBeforeLoad, m_historyAction);
+  m_ui->MenuFile->insertSeparator(m_ui->ActionCompareBeforeLoad);
+  addAction(m_historyAction);
+  connect(m_historyAction, &QAction::triggered, this, [this] { ActionHistoryExecute(); });
 
   m_popupMenu = new QMenu(this);
   m_popupMenu->setObjectName(QStringLiteral("PopupMenu"));
@@ -318,6 +326,7 @@ void TFormMain::ApplyTexts() {
   m_ui->ActionCompareBeforeLoad->setText(text(203));
   m_ui->ActionWriteEveryValue->setText(text(TEXT_WRITE_EVERY_VALUE));
   m_ui->ActionEsci->setText(text(14));
+  m_historyAction->setText(text(TEXT_HISTORY));
   m_ui->ActionConnect->setText(text(15));
   m_ui->ActionDisconnect->setText(text(16));
   m_ui->ActionAbout->setText(text(9));

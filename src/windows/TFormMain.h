@@ -12,6 +12,7 @@
 namespace Ui {
 class TFormMain;
 }
+class QAction;
 class QActionGroup;
 class QLabel;
 class QMenu;
@@ -103,6 +104,14 @@ public Q_SLOTS:
   void ActionSalvaFileExecute();
   void ActionCaricaFileExecute();
   void ActionAboutExecute();
+  // File menu "History..." (and F7 in the configuration window): the
+  // workshop history over the owner window (null for this one).
+  void ActionHistoryExecute(QWidget *owner = nullptr);
+
+public:
+  // The load command after its file dialog: the comparison (over the owner,
+  // null for this window), then the load. True when the file was loaded.
+  bool LoadConfigurationFile(const QString &fileName, QWidget *owner = nullptr);
 
 protected:
   bool event(QEvent *event) override;
@@ -134,6 +143,7 @@ private:
   QLabel *m_statusPanel0 = nullptr;
   QLabel *m_statusPanel1 = nullptr;
   QMenu *m_popupMenu = nullptr;
+  QAction *m_historyAction = nullptr;
   QActionGroup *m_languageItems = nullptr;
   QList<QToolButton *> m_languageButtons;
   bool m_compareBeforeLoad = true;

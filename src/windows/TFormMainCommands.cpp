@@ -4,6 +4,7 @@
 
 #include "dataitems/TDataRefresher.h"
 #include "dataitems/TNoxConnection.h"
+#include "dataitems/TNoxNumber.h"
 #include "ecuconfig/ConfigurationFile.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "platform/UserInterface.h"
@@ -14,6 +15,7 @@
 #include "windows/ConfigurationFolder.h"
 #include "windows/TAboutBox.h"
 #include "windows/TFormCompare.h"
+#include "windows/TFormHistory.h"
 
 #include <QDialog>
 #include <QFileDialog>
@@ -128,25 +130,47 @@ void TFormMain::ActionSalvaFileExecute() {
 
 void TFormMain::ActionCaricaFileExecute() {
   const QString fileName = AskForFile(FileDialog::Open);
-  if (fileName.isEmpty())
-    return;
+  if (!fileName.isEmpty())
+    LoadConfigurationFile(fileName);
+}
+
+bool TFormMain::LoadConfigurationFile(const QString &fileName, QWidget *owner) {
   // A customer's file loaded onto the wrong car overwrites the unit's whole
   // configuration: show what it will change before anything is written.
   if (m_compareBeforeLoad && NoxRegistryData->GetIntegerValue(QStringLiteral("NoCompare")) == 0) {
     bool doNotShowAgain = false;
-    const bool load = TFormCompare::ConfirmLoad(m_module, fileName, FieldCaption, this, doNotShowAgain);
+    const bool load =
+        TFormCompare::ConfirmLoad(m_module, fileName, FieldCaption, owner ? owner : this, doNotShowAgain);
     if (doNotShowAgain)
       m_ui->ActionCompareBeforeLoad->setChecked(false); // and so the setting
     if (!load)
-      return;
+      return false;
   }
   PausedRefresher refresher(m_module);
   if (!refresher.Paused())
-    return;
+    return false;
   LoadSummary summary;
-  m_module.LoadConfiguration(fileName, m_ui->ActionWriteEveryValue->isChecked(), &summary);
+  const bool loaded =
+      m_module.LoadConfiguration(fileName, m_ui->ActionWriteEveryValue->isChecked(), &summary);
   m_statusPanel1->setText(
       m_module.Text(TSerialDataModule::TEXT_LOAD_SUMMARY).arg(summary.Written).arg(summary.AlreadyInUnit));
+  return loaded;
+}
+
+void TFormMain::ActionHistoryExecute(QWidget *owner) {
+  WorkshopHistory history;
+  TFormHistory window(
+      m_module, history,
+      [this](const QString &fileName, QWidget *over) { return LoadConfigurationFile(fileName, over); },
+      owner ? owner : this);
+  window.ExportFolder = InitialFileFolder();
+  window.FieldCaption = [this](const QString &itemName) {
+    for (TNoxSerialData *item : m_module.DataItems())
+      if (auto *number = qobject_cast<TNoxNumber *>(item); number && number->objectName() == itemName)
+        return FieldCaption ? FieldCaption(number) : QString();
+    return QString();
+  };
+  window.exec();
 }
 
 void TFormMain::ActionAboutExecute() {

@@ -1,0 +1,235 @@
+// The history window as the fitter uses it from the main window: real keys on
+// the simulated unit, with the journal recording the connections.
+#include "SimulatedUnitWindowFixture.h"
+#include "dataitems/TNoxNumber.h"
+#include "history/ConnectionJournal.h"
+#include "windows/TFormCompare.h"
+#include "windows/TFormHistory.h"
+#include "windows/TFormMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+
+using namespace window_test;
+
+namespace {
+
+// What the fitter does in a modal window that a command opens, run once that
+// window is the active modal one; the command returns when it closes.
+class WhenModal {
+public:
+  template <typename Window> static void Run(std::function<void(Window &)> steps) {
+    auto *timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, steps] {
+      auto *window = qobject_cast<Window *>(QApplication::activeModalWidget());
+      if (!window || !window->isActiveWindow())
+        return; // keys reach the window once it is active
+      timer->stop();
+      timer->deleteLater(); // perhaps during the steps' own events: they run from a copy
+      const std::function<void(Window &)> run = steps;
+      run(*window);
+    });
+    timer->start(10);
+  }
+};
+
+// A key to wherever the keyboard focus is, as the fitter's key goes.
+void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QWidget *focus = QApplication::focusWidget();
+  ASSERT_NE(focus, nullptr);
+  QTest::keyClick(focus, static_cast<Qt::Key>(key), modifiers);
+  QCoreApplication::processEvents(); // what the key started, before the next one
+}
+
+struct ShownHistory {
+  QStringList Counts, Notes;
+  QList<QStringList> Changes; // of the current connection
+  QString Notice;
+};
+
+ShownHistory Read(const TFormHistory &window) {
+  ShownHistory shown;
+  const QTableWidget *list = window.ConnectionList();
+  for (int row = 0; row < list->rowCount(); ++row) {
+    shown.Counts << list->item(row, TFormHistory::ChangeCountColumn)->text();
+    shown.Notes << list->item(row, TFormHistory::NoteColumn)->text();
+  }
+  const QTableWidget *changes = window.ChangeTable();
+  for (int row = 0; row < changes->rowCount(); ++row) {
+    QStringList cells;
+    for (int column = 0; column < changes->columnCount(); ++column)
+      cells << changes->item(row, column)->text();
+    shown.Changes << cells;
+  }
+  shown.Notice = window.Notice()->isVisible() ? window.Notice()->text() : QString();
+  return shown;
+}
+
+class HistoryWindow : public SimulatedUnitWindowFixture {
+protected:
+  void SetUp() override {
+    SimulatedUnitWindowFixture::SetUp();
+    UseUnit("latency_ms = 0\ndefault_acquired_after_ms = 0\n");
+    ASSERT_TRUE(Folder.isValid());
+    qputenv("NOX_HISTORY_DIR", Folder.path().toLocal8Bit());
+    // One second apart, so that the order is the connections' own.
+    Journal.SetClock([this] { return QDateTime(QDate(2026, 12, 9), QTime(6, 0), Qt::UTC).addSecs(++Tick); });
+    TFormMainOptions options;
+    options.ShowSplash = false;
+    Main = std::make_unique<TFormMain>(Module, options);
+    ShowActive(Main.get());
+    Main->SelectLanguage(1); // English: the keys below are its mnemonics
+  }
+  void TearDown() override {
+    Main.reset();
+    qunsetenv("NOX_HISTORY_DIR");
+    SimulatedUnitWindowFixture::TearDown();
+  }
+  void Disconnect() { Module.NoxConnection->ProtocolObject()->Disconnect(); }
+  // Every readable byte of the unit (-1 where it has no memory).
+  QList<int> Memory() {
+    QList<int> bytes;
+    NoxProtocolObject *unit = Module.NoxConnection->ProtocolObject();
+    for (int address = 0; address < 256; ++address) {
+      std::int32_t value = -1;
+      bytes << (unit->ReadAtAddress(0, address, &value) ? value : -1);
+    }
+    return bytes;
+  }
+  // F7 (or the File menu's item: offscreen, a closed dialog does not hand
+  // the activation back for a second key) opens the window over the main
+  // window; the steps run in it.
+  void OpenHistory(std::function<void(TFormHistory &)> steps, bool byKey = false) {
+    bool ran = false;
+    WhenModal::Run<TFormHistory>([&](TFormHistory &window) {
+      steps(window);
+      ran = true;
+      // To the window itself: offscreen, a closed comparison does not give
+      // the activation back.
+      QTest::keyClick(&window, Qt::Key_Escape);
+    });
+    if (byKey)
+      QTest::keyClick(Main.get(), Qt::Key_F7);
+    else
+      Main->findChild<QAction *>(QStringLiteral("ActionHistory"))->trigger();
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "Esc closes the window";
+  }
+  QString Origin(int index) const { return Module.Text(296).split(QLatin1Char('|')).at(index); }
+
+  QTemporaryDir Folder;
+  WorkshopHistory History{Folder.path()};
+  ConnectionJournal Journal{Module, History};
+  int Tick = 0;
+  std::unique_ptr<TFormMain> Main;
+};
+
+TEST_F(HistoryWindow, ListsNewestFirstKeepsTheNoteAndLoadsTheUnitAsFound) {
+  Connect();
+  const QList<int> asFound = Memory();
+  ASSERT_TRUE(Module.GiriCutOff->SetValue(2500));
+  Disconnect();
+  Connect();
+  ASSERT_TRUE(Module.GiriCutOff->SetValue(3000));
+  ASSERT_TRUE(Module.GiriCutOff->SetValue(3500));
+
+  OpenHistory(
+      [&](TFormHistory &window) {
+        EXPECT_EQ(QApplication::focusWidget(), window.ConnectionList());
+        const ShownHistory newest = Read(window);
+        EXPECT_EQ(newest.Counts, (QStringList{"2", "1"}));
+        EXPECT_EQ(newest.Changes.size(), 2);
+        Press(Qt::Key_Down); // the first connection
+        const ShownHistory first = Read(window);
+        ASSERT_EQ(first.Changes.size(), 1);
+        EXPECT_EQ(first.Changes[0].mid(2),
+                  (QStringList{"1500 RPM \u2192 2500 RPM", Origin(0), Module.Text(295)}));
+        EXPECT_TRUE(first.Notice.isEmpty());
+        Press(Qt::Key_F2);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("AB 123 CD"));
+        Press(Qt::Key_Return);
+      },
+      true);
+  EXPECT_EQ(History.Connections().value(1).Note, QStringLiteral("AB 123 CD")) << "kept once confirmed";
+
+  // Reopened, the note is there; the first connection's unit as found goes
+  // back through the comparison, answered with Enter.
+  OpenHistory([&](TFormHistory &window) {
+    EXPECT_EQ(Read(window).Notes, (QStringList{"", "AB 123 CD"}));
+    Press(Qt::Key_Down);
+    bool compared = false;
+    WhenModal::Run<TFormCompare>([&](TFormCompare &compare) {
+      compared = compare.Table()->rowCount() == 1;
+      QTest::keyClick(&compare, Qt::Key_Return);
+    });
+    Press(Qt::Key_Tab); // the changes, then the load button
+    Press(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), window.LoadButton());
+    Press(Qt::Key_Space);
+    EXPECT_TRUE(compared);
+    EXPECT_EQ(Memory(), asFound);
+    // The load is the open connection's change now.
+    EXPECT_EQ(Read(window).Counts.value(0), QStringLiteral("3"));
+  });
+  EXPECT_TRUE(Ui.Messages.isEmpty());
+}
+
+TEST_F(HistoryWindow, DamagedLogSaysSoOnceAndExportReportsTheFileAndReason) {
+  Connect();
+  ASSERT_TRUE(Module.GiriCutOff->SetValue(2500));
+  const HistoryConnection connection = Journal.Current();
+  Disconnect();
+  QFile log(connection.LogFile);
+  ASSERT_TRUE(log.open(QIODevice::Append));
+  log.write("garbage that is no record\n{\"time\":\"2026-12-09T06:00:0");
+  log.close();
+
+  const QString exported = Folder.filePath(QStringLiteral("customer.kfg"));
+  const QString unwritable = Folder.filePath(QStringLiteral("no such folder/customer.kfg"));
+  OpenHistory([&](TFormHistory &window) {
+    const ShownHistory shown = Read(window);
+    EXPECT_EQ(shown.Changes.size(), 1);
+    EXPECT_TRUE(shown.Notice.contains(QLatin1Char('2'))) << shown.Notice.toStdString();
+    for (const QString &target : {unwritable, exported}) {
+      window.ChooseExportFile = [target](const QString &) { return target; };
+      window.SaveAsButton()->click();
+    }
+  });
+  EXPECT_TRUE(Ui.Messages.size() == 1 && Ui.Messages[0].Text.contains(unwritable));
+  QFile restorePoint(connection.RestorePoint), copy(exported);
+  ASSERT_TRUE(restorePoint.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
+  EXPECT_EQ(copy.readAll(), restorePoint.readAll());
+}
+
+// Alt+letter reaches one control only, in every language.
+TEST_F(HistoryWindow, MnemonicsAreUniqueInEveryLanguage) {
+  TFormHistory window(Module, History, {});
+  for (int language = 0; language < Module.Translator->LanguageCount(); ++language) {
+    Module.Translator->SetLanguage(language);
+    window.ApplyTexts();
+    QStringList texts;
+    for (const QLabel *label : window.findChildren<QLabel *>())
+      if (label->buddy())
+        texts << label->text();
+    for (const QPushButton *button : window.findChildren<QPushButton *>())
+      texts << button->text();
+    QSet<QChar> letters;
+    for (const QString &text : texts) {
+      const auto match = QRegularExpression(QStringLiteral("&(\\w)")).match(text);
+      ASSERT_TRUE(match.hasMatch()) << language << ": " << text.toStdString();
+      const QChar letter = match.captured(1).at(0).toLower();
+      EXPECT_FALSE(letters.contains(letter)) << language << ": " << text.toStdString();
+      letters.insert(letter);
+    }
+  }
+}
+
+} // namespace
