@@ -59,17 +59,18 @@ private:
   bool m_ended = false;
 };
 
-void Progress(int index, int count) {
+void ShowProgress(int index, int count) {
   UserInterface::Current().SetProgress(static_cast<std::uint8_t>(index * 100 / count), true);
 }
 } // namespace
 
-QByteArray ConfigurationFile::IniText(QStringList *failed) {
+QByteArray ConfigurationFile::IniText(QStringList *failed, Progress progress) {
   TMemIniData ini(nullptr);
   const auto &components = m_module.Components();
   const int count = static_cast<int>(components.size());
   for (int i = 0; i < count; ++i) {
-    Progress(i, count);
+    if (progress == Progress::Shown)
+      ShowProgress(i, count);
     auto *item = qobject_cast<TNoxSerialData *>(components[i]);
     if (!item || item->DataKind() == 3)
       continue;
@@ -117,7 +118,7 @@ void ConfigurationFile::LoadPass(TMemIniData &ini, int group, QStringList &faile
   const auto &components = m_module.Components();
   const int count = static_cast<int>(components.size());
   for (int i = 0; i < count; ++i) {
-    Progress(i, count);
+    ShowProgress(i, count);
     auto *item = qobject_cast<TNoxSerialData *>(components[i]);
     if (!item || item == m_module.RIPROGRAMMAZIONE || item->ReadOnly() || item->DataGroup() != group)
       continue;

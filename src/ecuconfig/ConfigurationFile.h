@@ -33,10 +33,17 @@ public:
             LoadSummary *summary = nullptr);
 
   // The plain INI text of the current configuration, as saved (CR LF lines).
-  QByteArray IniText(QStringList *failed = nullptr);
+  // Quiet: no progress steps, for a caller with no wait window up (the
+  // restore point kept after a connect).
+  enum class Progress { Shown, Quiet };
+  QByteArray IniText(QStringList *failed = nullptr, Progress progress = Progress::Shown);
 
-  static QString SaveFailedText() { return QStringLiteral("It was impossible to save the following data::\n"); }
-  static QString LoadFailedText() { return QStringLiteral("It was impossible to load the following data::\n"); }
+  static QString SaveFailedText() {
+    return QStringLiteral("It was impossible to save the following data::\n");
+  }
+  static QString LoadFailedText() {
+    return QStringLiteral("It was impossible to load the following data::\n");
+  }
 
 private:
   // loaded: the items whose entry loaded, in load order.

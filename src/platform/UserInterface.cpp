@@ -16,9 +16,15 @@ public:
 UserInterface *g_current = nullptr;
 } // namespace
 
+void UserInterface::ShowStatusWarning(const QString &text) {
+  qWarning().noquote() << text;
+}
+
 UserInterface &UserInterface::Current() {
   static LoggingUserInterface fallback;
   return g_current ? *g_current : fallback;
 }
 
-void UserInterface::SetCurrent(UserInterface *ui) { g_current = ui; }
+void UserInterface::SetCurrent(UserInterface *ui) {
+  g_current = ui;
+}

@@ -57,6 +57,10 @@ public:
     return false;
   }
 
+  // A warning that must not interrupt the fitter's work (no box to
+  // dismiss): the desktop program's status bar, a line on the terminal.
+  virtual void ShowStatusWarning(const QString &text);
+
   static UserInterface &Current();
   // nullptr puts the logging fallback back. The caller keeps ownership.
   static void SetCurrent(UserInterface *ui);

@@ -1,0 +1,146 @@
+#include "history/ConnectionJournal.h"
+
+#include "dataitems/ItemWriteTap.h"
+#include "dataitems/TNoxNumber.h"
+#include "dataitems/WriteOrigin.h"
+#include "ecuconfig/ConfigurationFile.h"
+#include "ecuconfig/TSerialDataModule.h"
+#include "platform/UserAction.h"
+#include "platform/UserInterface.h"
+
+#include <QDir>
+
+namespace {
+// "The workshop history cannot be written ...": folder, then the reason.
+constexpr int TEXT_HISTORY_NOT_WRITTEN = 230;
+// The check byte's one good value; anything else erases the EEPROM.
+constexpr std::int32_t CHECK_VALUE = 172;
+} // namespace
+
+ConnectionJournal::ConnectionJournal(TSerialDataModule &module, WorkshopHistory &history, QObject *parent)
+    : QObject(parent), m_module(module), m_history(history),
+      m_clock([] { return QDateTime::currentDateTimeUtc(); }) {
+  connect(&m_module, &TSerialDataModule::ConfigurationRead, this, &ConnectionJournal::Open);
+  connect(&m_module, &TSerialDataModule::ConnectionClosed, this, &ConnectionJournal::Close);
+}
+
+ConnectionJournal::~ConnectionJournal() {
+  if (m_tapKey >= 0)
+    ItemWriteTap::Remove(m_tapKey);
+}
+
+void ConnectionJournal::SetCaptionProvider(std::function<QString(const TNoxSerialData *)> provider) {
+  m_captions = std::move(provider);
+}
+
+QString ConnectionJournal::IdentificationText(const NoxIdentification &record) {
+  const bool bootloader = record.Bytes[1] == 3;
+  const int family = bootloader ? record.Bytes[4] : record.Bytes[1];
+  const int variant = bootloader ? record.Bytes[5] : record.Bytes[2];
+  return QStringLiteral("%1-%2-%3").arg(record.Bytes[0]).arg(family).arg(variant);
+}
+
+void ConnectionJournal::Open() {
+  // A connect while one is open (a second read-all) starts a new connection.
+  if (m_open)
+    Close();
+  m_warned = false;
+  m_changes.clear();
+  m_current = m_history.NewConnection(m_clock(), IdentificationText(m_module.Identification),
+                                      m_module.FirmwareStatusText());
+  // The unit as found, in the very text a save would write; quietly: the
+  // fitter asked for a connect, not for a save.
+  const QByteArray plain = ConfigurationFile(m_module).IniText(nullptr, ConfigurationFile::Progress::Quiet);
+  QString reason;
+  if (!m_history.KeepRestorePoint(m_current, plain, &reason))
+    Warn(reason);
+  if (!m_history.WriteEntry(m_current, &reason))
+    Warn(reason);
+  m_log.setFileName(m_current.LogFile);
+  if (!m_log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+    Warn(m_log.errorString());
+  m_tapKey = ItemWriteTap::Add([this](const ItemWrite &write) { Record(write); });
+  m_open = true;
+  Q_EMIT Opened();
+}
+
+void ConnectionJournal::Close() {
+  if (!m_open)
+    return;
+  if (m_tapKey >= 0)
+    ItemWriteTap::Remove(m_tapKey);
+  m_tapKey = -1;
+  m_log.close();
+  m_open = false;
+  Q_EMIT Closed();
+}
+
+bool ConnectionJournal::SetNote(const QString &note) {
+  if (m_current.Id.isEmpty())
+    return false;
+  m_current.Note = note;
+  return m_history.WriteEntry(m_current);
+}
+
+ChangeRecord::Origin ConnectionJournal::OriginOf(const ItemWrite &write, QString &detail) const {
+  if (write.ByHandlerOf) {
+    detail = write.ByHandlerOf->objectName();
+    return ChangeRecord::Origin::Handler;
+  }
+  if (write.Item == m_module.CHECKUP && write.NewRaw != CHECK_VALUE)
+    return ChangeRecord::Origin::EepromErase;
+  switch (WriteOrigin::Current()) {
+  case WriteOrigin::Kind::FileLoad:
+    detail = QDir::toNativeSeparators(WriteOrigin::CurrentFile());
+    return ChangeRecord::Origin::FileLoad;
+  case WriteOrigin::Kind::Undo:
+    return ChangeRecord::Origin::Undo;
+  case WriteOrigin::Kind::Redo:
+    return ChangeRecord::Origin::Redo;
+  case WriteOrigin::Kind::EepromErase:
+    return ChangeRecord::Origin::EepromErase;
+  case WriteOrigin::Kind::FieldEdit:
+    break;
+  }
+  return ChangeRecord::Origin::FieldEdit;
+}
+
+void ConnectionJournal::Record(const ItemWrite &write) {
+  if (!write.Item)
+    return;
+  ChangeRecord record;
+  record.Time = m_clock();
+  record.Item = write.Item->objectName();
+  if (m_captions)
+    record.Caption = m_captions(write.Item);
+  record.OldValue = write.Item->ConvertToUser(write.OldRaw);
+  record.NewValue = write.Item->ConvertToUser(write.NewRaw);
+  record.OldRaw = write.OldRaw;
+  record.NewRaw = write.NewRaw;
+  record.Source = OriginOf(write, record.OriginDetail);
+  record.Outcome = write.Outcome;
+  record.Status = write.Status;
+  record.Action = UserAction::Current();
+  m_changes.append(record);
+  if (m_log.isOpen()) {
+    const QByteArray line = WorkshopHistory::RecordLine(record);
+    // Unbuffered: the line is on disk (as far as the system goes) before the
+    // next write, so a crash loses at most the line being written.
+    if (m_log.write(line) != line.size()) {
+      Warn(m_log.errorString());
+      m_log.close();
+    }
+  }
+  Q_EMIT RecordAdded(record);
+}
+
+void ConnectionJournal::Warn(const QString &reason) {
+  if (m_warned)
+    return;
+  m_warned = true;
+  const QString folder = QDir::toNativeSeparators(m_history.Folder());
+  QString text = m_module.Text(TEXT_HISTORY_NOT_WRITTEN);
+  // Without the language library the warning still names the folder.
+  text = text.isEmpty() ? folder + QStringLiteral(": ") + reason : text.arg(folder, reason);
+  UserInterface::Current().ShowStatusWarning(text);
+}

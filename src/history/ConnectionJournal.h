@@ -1,0 +1,67 @@
+#pragma once
+#include "history/WorkshopHistory.h"
+
+#include <QFile>
+#include <QObject>
+#include <functional>
+
+class TNoxSerialData;
+class TSerialDataModule;
+struct ItemWrite;
+struct NoxIdentification;
+
+// The workshop history of the connection that is open: when the module has
+// read a unit, the unit as found becomes a restore point and every write the
+// items make goes into the connection's change log, line by line.
+//
+// The history never stands in the fitter's way: a folder that cannot be
+// written loses the record, not the edit, and the fitter is warned once per
+// connection (UserInterface::ShowStatusWarning). The records of the
+// connection stay in memory all the same, for the report.
+class ConnectionJournal : public QObject {
+  Q_OBJECT
+public:
+  ConnectionJournal(TSerialDataModule &module, WorkshopHistory &history, QObject *parent = nullptr);
+  ~ConnectionJournal() override;
+
+  WorkshopHistory &History() { return m_history; }
+  bool IsOpen() const { return m_open; }
+  // The open connection's entry; after it closed, the last one's, until the
+  // next connection opens.
+  HistoryConnection Current() const { return m_current; }
+  // This connection's records so far (what the report prints).
+  QList<ChangeRecord> Changes() const { return m_changes; }
+  // Caption of an item's field in the current language; empty without one.
+  void SetCaptionProvider(std::function<QString(const TNoxSerialData *)> provider);
+  // Rewrites the open connection's note.
+  bool SetNote(const QString &note);
+
+  // The identification as the history names it: "kind-family-variant".
+  static QString IdentificationText(const NoxIdentification &record);
+  // The clock of the records and of new entries (tests).
+  void SetClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+
+Q_SIGNALS:
+  void Opened();
+  void RecordAdded(const ChangeRecord &record);
+  void Closed();
+
+private:
+  void Open();
+  void Close();
+  void Record(const ItemWrite &write);
+  ChangeRecord::Origin OriginOf(const ItemWrite &write, QString &detail) const;
+  // Says once per connection that the history cannot be written.
+  void Warn(const QString &reason);
+
+  TSerialDataModule &m_module;
+  WorkshopHistory &m_history;
+  std::function<QString(const TNoxSerialData *)> m_captions;
+  std::function<QDateTime()> m_clock;
+  HistoryConnection m_current;
+  QList<ChangeRecord> m_changes;
+  QFile m_log;
+  bool m_open = false;
+  bool m_warned = false;
+  int m_tapKey = -1;
+};
