@@ -3,6 +3,7 @@
 #include "dataitems/TNoxSerialData.h"
 #include "ecuconfig/ConfigurationPages.h"
 #include "ecuconfig/TSerialDataModule.h"
+#include "history/ConnectionJournal.h"
 #include "platform/FloatText.h"
 #include "platform/SafeFileWriter.h"
 
@@ -77,10 +78,8 @@ QString ConfigurationReport::IdentificationText(const TSerialDataModule &module)
   const auto &bytes = module.Identification.Bytes;
   if (std::all_of(std::begin(bytes), std::end(bytes), [](std::uint8_t byte) { return byte == 0; }))
     return QString();
-  QStringList numbers;
-  for (std::uint8_t byte : bytes)
-    numbers << QString::number(byte);
-  return numbers.join(QLatin1Char(' '));
+  // As the workshop history names the unit, so that report and history agree.
+  return ConnectionJournal::IdentificationText(module.Identification);
 }
 
 ConfigurationReport ConfigurationReport::Build(TSerialDataModule &module, const QList<ChangeRecord> &changes,

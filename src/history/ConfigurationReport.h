@@ -45,8 +45,8 @@ struct ConfigurationReport {
 
   static ConfigurationReport Build(TSerialDataModule &module, const QList<ChangeRecord> &changes,
                                    const QDateTime &now = QDateTime::currentDateTimeUtc());
-  // "8 1 2 0 3 4 5 6": the identification record as read at the connect;
-  // empty when no unit has been identified.
+  // The unit as the workshop history names it ("1-36-26"); empty when no
+  // unit has been identified.
   static QString IdentificationText(const TSerialDataModule &module);
 
   QString Html() const;

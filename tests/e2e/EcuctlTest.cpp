@@ -445,8 +445,11 @@ TEST_P(ReportTest, HoldsTheUnitEveryShownFieldAndTheChangesInTheLanguage) {
   auto text = [&texts](int id) { return texts.Text(id); };
 
   ASSERT_EQ(Run({"set", "TIPO_ACCENSIONE=4", "TEMPO_SOVRAPPOSIZIONE=0.6", "TIPO_CAMBIO=2"}).exitCode, 0);
-  const QString identification = Run({"identify"}).out.section(QLatin1Char('\n'), 0, 0).section(": ", 1);
-  ASSERT_FALSE(identification.isEmpty());
+  // The unit as the workshop history names it: kind, family, variant.
+  const QStringList bytes =
+      Run({"identify"}).out.section(QLatin1Char('\n'), 0, 0).section(": ", 1).split(QLatin1Char(' '));
+  ASSERT_EQ(bytes.size(), 8);
+  const QString identification = bytes.mid(0, 3).join(QLatin1Char('-'));
   const Result result = Run({"--language", QString::number(c.Language), "report", Path(c.File)});
   ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
   QFile file(Path(c.File));
