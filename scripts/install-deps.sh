@@ -6,7 +6,7 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev
           qt6-base-dev qt6-base-dev-tools libgl-dev
           libgtest-dev libgmock-dev
           qt6-qpa-plugins qt6-translations-l10n fonts-dejavu-core
-          xvfb xauth xdotool openbox)
+          xvfb xauth xdotool openbox poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -3,6 +3,7 @@
 #include "cli/CliSession.h"
 #include "cli/FileCommands.h"
 #include "cli/LiveCommand.h"
+#include "cli/ReportCommand.h"
 #include "cli/TerminalUserInterface.h"
 #include "cli/UnitCommands.h"
 #include "dataitems/TNoxConnection.h"
@@ -44,6 +45,10 @@ Commands:
                                 log the live values (default every 500 ms,
                                 until stopped)
   erase-eeprom --yes            erase the unit's EEPROM (factory configuration)
+  report FILE                   write the report for the customer: the unit,
+                                every field of the configuration window page by
+                                page, and this connection's changes (HTML for
+                                .html or .htm, plain text otherwise)
 
 Options:
   --library NAME                protocol library (default ProtoNOX.dll, which is
@@ -208,6 +213,8 @@ int Run(const QStringList &arguments) {
   }
   if (command == QLatin1String("erase-eeprom"))
     return needs(0, [&] { return unit.EraseEeprom(yes); });
+  if (command == QLatin1String("report"))
+    return needs(1, [&] { return ReportCommand(session).Run(args[0], {}); });
   return Usage(QStringLiteral("unknown command \"%1\"").arg(command));
 }
 

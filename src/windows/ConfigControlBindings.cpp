@@ -6,6 +6,7 @@
 #include "controls/TValueEditEx.h"
 #include "dataitems/TNoxNumber.h"
 #include "dataitems/TNoxPacketData.h"
+#include "ecuconfig/ConfigurationPages.h"
 #include "ecuconfig/TSerialDataModule.h"
 
 #include <QWidget>
@@ -13,11 +14,6 @@
 namespace {
 
 using M = TSerialDataModule;
-
-struct ParameterBinding {
-  const char *Control;
-  TNoxNumber *M::*Item;
-};
 
 struct LiveBinding {
   const char *Control;
@@ -28,38 +24,6 @@ struct Neighbours {
   const char *Control;
   const char *Next; // nullptr: none
   const char *Prev;
-};
-
-constexpr ParameterBinding kParameters[] = {
-    {"NoxComboTipoAcc", &M::TIPO_ACCENSIONE},
-    {"NoxComboTipoSegnaleGiri", &M::TIPO_SEGNALE_GIRI},
-    {"NoxComboTipoCambio", &M::TIPO_CAMBIO},
-    {"NoxValEditTempCambio", &M::TEMPERATURA_PER_CAMBIO},
-    {"NoxValEditNGiriCambio", &M::GiriPerCambio},
-    {"NOXValueEditTempoDiCicchetto", &M::TempoDiCicchetto},
-    {"NoxValEditTempSovr", &M::TEMPO_SOVRAPPOSIZIONE},
-    {"NoxComboCommutatore", &M::TIPO_COMMUTATORE},
-    {"NoxComboTipoSensore", &M::TipoSensore},
-    {"NoxComboTipoTPS", &M::TIPO_TPS},
-    {"NoxComboTipoSonda", &M::TIPO_SONDA_LAMBDA},
-    {"NoxValEditRitardoSonda", &M::RITARDO_LETTURA_SONDA},
-    {"NoxComboTipoEmul", &M::TIPO_EMULAZIONE},
-    {"NoxCheckBoxAff", &M::FLAG_GONFIGURAZIONE},
-    {"NoxValEditPosAff", &M::POSIZIONE_IN_AFFONDATA},
-    {"NoxValEditTPSAff", &M::TPS_PER_AFFONDATA},
-    {"NoxCheckBoxCutOff", &M::FLAG_GONFIGURAZIONE},
-    {"NoxValEditGiriCutOff", &M::GiriCutOff},
-    {"NoxValEditPosCutOff", &M::POSIZIONE_IN_CUTOFF},
-    {"NoxCheckBoxDef", &M::FLAG_GONFIGURAZIONE},
-    {"NoxValEditPosDef", &M::POSIZIONE_DEFAULT},
-    {"NoxValEditMaxPos", &M::MASSIMA_APERTURA_ATTUATORE},
-    {"NoxValEditMinPos", &M::MINIMA_APERTURA_ATTUATORE},
-    {"NoxCheckBoxFuoriGiri", &M::GiriFuoriGiri},
-    {"NOXValueEditExFuoriGiri", &M::GiriFuoriGiri},
-    {"NoxCheckBoxGuidaEco", &M::FLAG_CONFIGURAZIONE_2},
-    {"NoxValEditIstMinTPS", &M::ISTERESI_MINIMO_TPS},
-    {"ValueEditEx5", &M::CHECKUP},
-    {"ValueEditEx6", &M::RIPROGRAMMAZIONE},
 };
 
 constexpr LiveBinding kLiveValues[] = {
@@ -109,16 +73,17 @@ template <typename Control> void SetNeighbours(Control *control, QWidget *next, 
 } // namespace
 
 void ConfigControlBindings::Apply(QWidget *window, TSerialDataModule &module) {
-  for (const ParameterBinding &binding : kParameters) {
-    QWidget *control = Find(window, binding.Control);
-    TNoxNumber *item = module.*binding.Item;
-    if (auto *edit = qobject_cast<TValueEditEx *>(control))
-      edit->setValue(item);
-    else if (auto *combo = qobject_cast<TNoxComboBox *>(control))
-      combo->setValue(item);
-    else if (auto *check = qobject_cast<TNoxCheckBox *>(control))
-      check->setValue(item);
-  }
+  for (const ConfigurationPage &page : ConfigurationPages::Pages())
+    for (const ConfigurationField &field : page.Fields) {
+      QWidget *control = Find(window, field.Control);
+      TNoxNumber *item = module.*field.Item;
+      if (auto *edit = qobject_cast<TValueEditEx *>(control))
+        edit->setValue(item);
+      else if (auto *combo = qobject_cast<TNoxComboBox *>(control))
+        combo->setValue(item);
+      else if (auto *check = qobject_cast<TNoxCheckBox *>(control))
+        check->setValue(item);
+    }
   for (const LiveBinding &binding : kLiveValues)
     if (auto *label = qobject_cast<TNoxLabel *>(Find(window, binding.Control)))
       label->setValue(module.*binding.Item);

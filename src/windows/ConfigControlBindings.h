@@ -5,7 +5,8 @@ class TSerialDataModule;
 
 // The vehicle configuration window's stored description beyond its layout:
 // which parameter or live value each control shows, and the NextControl /
-// PrevControl chain along which Enter, Up and Down move. The .ui file holds
+// PrevControl chain along which Enter, Up and Down move (the parameters from
+// ConfigurationPages). The .ui file holds
 // geometry, captions, items and check rules; object references cannot live
 // there.
 class ConfigControlBindings {

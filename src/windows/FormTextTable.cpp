@@ -1,6 +1,7 @@
 #include "windows/FormTextTable.h"
 
 #include "controls/TChildLabel.h"
+#include "ecuconfig/ConfigurationPages.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -8,61 +9,48 @@
 #include <QTabWidget>
 #include <QWidget>
 
-const QList<TextAssignment> &FormTextTable::FormConfig() {
+namespace {
+// The window's own elements, then every field's caption and items as the
+// configuration pages list them.
+QList<TextAssignment> FormConfigTable() {
   using S = TextSlot;
-  static const QList<TextAssignment> table{
+  QList<TextAssignment> table{
       {QStringLiteral("ButtonReset"), S::Text, 23},
       {QString(), S::WindowTitle, 4},
-      {QStringLiteral("TabSheet1"), S::PageTitle, 24},
-      {QStringLiteral("TabSheet2"), S::PageTitle, 25},
-      {QStringLiteral("TabSheet3"), S::PageTitle, 26},
-      {QStringLiteral("NoxLabelGiri"), S::CaptionLabel, 73},
-      {QStringLiteral("NoxLabelTemperatura"), S::CaptionLabel, 74},
-      {QStringLiteral("NoxLabelMinTPS"), S::CaptionLabel, 75},
-      {QStringLiteral("NoxLabelMotore"), S::CaptionLabel, 76},
-      {QStringLiteral("NoxLabelDefault"), S::CaptionLabel, 77},
-      {QStringLiteral("NoxLabelLambda"), S::CaptionLabel, 78},
-      {QStringLiteral("NoxLabelTPS"), S::CaptionLabel, 79},
-      {QStringLiteral("NoxComboTipoAcc"), S::CaptionLabel, 27},
-      {QStringLiteral("NoxComboTipoAcc"), S::ComboItems, 28, 7},
-      {QStringLiteral("NoxComboTipoSegnaleGiri"), S::CaptionLabel, 35},
-      {QStringLiteral("NoxComboTipoSegnaleGiri"), S::ComboItems, 36, 2},
-      {QStringLiteral("NoxComboTipoCambio"), S::CaptionLabel, 38},
-      {QStringLiteral("NoxComboTipoCambio"), S::ComboItems, 39, 2},
-      {QStringLiteral("NoxComboCommutatore"), S::CaptionLabel, 45},
-      {QStringLiteral("NoxComboCommutatore"), S::ComboItems, 46, 2},
-      {QStringLiteral("NoxComboTipoSensore"), S::CaptionLabel, 49},
-      {QStringLiteral("NoxComboTipoSensore"), S::ComboItems, 51, 4},
-      {QStringLiteral("NoxComboTipoTPS"), S::CaptionLabel, 55},
-      {QStringLiteral("NoxComboTipoTPS"), S::ComboItems, 56, 6},
-      {QStringLiteral("NoxComboTipoSonda"), S::CaptionLabel, 62},
-      {QStringLiteral("NoxComboTipoSonda"), S::ComboItems, 63, 6},
-      {QStringLiteral("NoxComboTipoEmul"), S::CaptionLabel, 69},
-      {QStringLiteral("NoxComboTipoEmul"), S::ComboItems, 70, 3},
-      {QStringLiteral("NoxValEditTempCambio"), S::CaptionLabel, 41},
-      {QStringLiteral("NoxValEditNGiriCambio"), S::CaptionLabel, 42},
-      {QStringLiteral("NoxValEditTempSovr"), S::CaptionLabel, 43},
-      {QStringLiteral("NoxValEditRitardoSonda"), S::CaptionLabel, 44},
-      {QStringLiteral("NoxValEditPosAff"), S::CaptionLabel, 81},
-      {QStringLiteral("NoxValEditTPSAff"), S::CaptionLabel, 82},
-      {QStringLiteral("NoxValEditGiriCutOff"), S::CaptionLabel, 84},
-      {QStringLiteral("NoxValEditPosCutOff"), S::CaptionLabel, 85},
-      {QStringLiteral("NoxValEditPosDef"), S::CaptionLabel, 87},
-      {QStringLiteral("NoxValEditMaxPos"), S::CaptionLabel, 88},
-      {QStringLiteral("NoxValEditMinPos"), S::CaptionLabel, 89},
-      {QStringLiteral("NOXValueEditExFuoriGiri"), S::CaptionLabel, 91},
-      {QStringLiteral("NoxValEditIstMinTPS"), S::CaptionLabel, 93},
-      {QStringLiteral("NOXValueEditTempoDiCicchetto"), S::CaptionLabel, 132},
-      {QStringLiteral("NoxCheckBoxAff"), S::Text, 80},
-      {QStringLiteral("NoxCheckBoxCutOff"), S::Text, 83},
-      {QStringLiteral("NoxCheckBoxDef"), S::Text, 86},
-      {QStringLiteral("NoxCheckBoxFuoriGiri"), S::Text, 90},
-      {QStringLiteral("NoxCheckBoxGuidaEco"), S::Text, 92},
-      {QStringLiteral("ButtonOndaCostruita"), S::Text, 105},
-      {QStringLiteral("ButtonGrafico"), S::Text, 185},
-      // The window centres the note once its new text is in.
-      {QStringLiteral("LabelNota"), S::Text, 156},
   };
+  for (const ConfigurationPage &page : ConfigurationPages::Pages())
+    table.append({QLatin1String(page.Page), S::PageTitle, page.TitleId});
+  table << TextAssignment{QStringLiteral("NoxLabelGiri"), S::CaptionLabel, 73}
+        << TextAssignment{QStringLiteral("NoxLabelTemperatura"), S::CaptionLabel, 74}
+        << TextAssignment{QStringLiteral("NoxLabelMinTPS"), S::CaptionLabel, 75}
+        << TextAssignment{QStringLiteral("NoxLabelMotore"), S::CaptionLabel, 76}
+        << TextAssignment{QStringLiteral("NoxLabelDefault"), S::CaptionLabel, 77}
+        << TextAssignment{QStringLiteral("NoxLabelLambda"), S::CaptionLabel, 78}
+        << TextAssignment{QStringLiteral("NoxLabelTPS"), S::CaptionLabel, 79};
+  for (const ConfigurationPage &page : ConfigurationPages::Pages()) {
+    for (const ConfigurationField &field : page.Fields) {
+      const QString control = QLatin1String(field.Control);
+      if (field.CaptionId == 0)
+        continue;
+      if (field.Type == ConfigurationField::Kind::Check) {
+        table.append({control, S::Text, field.CaptionId});
+        continue;
+      }
+      table.append({control, S::CaptionLabel, field.CaptionId});
+      if (field.Type == ConfigurationField::Kind::Combo)
+        table.append({control, S::ComboItems, field.FirstItemId, field.ItemCount});
+    }
+  }
+  table << TextAssignment{QStringLiteral("ButtonOndaCostruita"), S::Text, 105}
+        << TextAssignment{QStringLiteral("ButtonGrafico"), S::Text, 185}
+        // The window centres the note once its new text is in.
+        << TextAssignment{QStringLiteral("LabelNota"), S::Text, 156};
+  return table;
+}
+} // namespace
+
+const QList<TextAssignment> &FormTextTable::FormConfig() {
+  static const QList<TextAssignment> table = FormConfigTable();
   return table;
 }
 

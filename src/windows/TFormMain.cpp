@@ -10,6 +10,7 @@
 #include "translator/TTranslator.h"
 #include "ui_TFormMain.h"
 #include "windows/QtTranslation.h"
+#include "windows/ReportActions.h"
 #include "windows/TFormSplash.h"
 
 #include <QActionGroup>
@@ -65,6 +66,7 @@ TFormMain::TFormMain(TSerialDataModule &module, const TFormMainOptions &options,
   m_ui->LabelMenu->setPalette(red);
   BuildStatusBar();
   BindCommands();
+  m_reports = new ReportActions(*this, m_module);
   resize(1008, 687 + menuBar()->sizeHint().height());
   if (const QScreen *screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());

@@ -17,6 +17,7 @@ class QActionGroup;
 class QLabel;
 class QMenu;
 class QToolButton;
+class ReportActions;
 class TFormSplash;
 class TNoxNumber;
 class TNoxRegistryData;
@@ -45,9 +46,9 @@ public:
   TFormMain(TSerialDataModule &module, const TFormMainOptions &options = {}, QWidget *parent = nullptr);
   ~TFormMain() override;
 
-  enum class FileDialog { Save, Open };
-  // Asks for a configuration file; empty when the fitter cancels. Tests
-  // answer it themselves.
+  enum class FileDialog { Save, Open, SaveReport };
+  // Asks for a configuration file (or the report's PDF); empty when the
+  // fitter cancels. Tests answer it themselves.
   std::function<QString(FileDialog kind, const QString &folder, const QString &presetName)> ChooseFile;
 
   // The caption of the field that shows a parameter, in the current
@@ -78,6 +79,8 @@ public:
   void SelectLanguage(int languageIndex);
 
   TNoxRegistryData *NoxRegistryData = nullptr;
+  // File menu: the report for the customer.
+  ReportActions *Reports() const { return m_reports; }
   const TResourceLibrary &ResourceLibrary() const { return m_resources; }
   QString ExecutableFolder() const { return m_executableFolder; }
   QString InitialFileFolder() const;
@@ -144,6 +147,7 @@ private:
   QLabel *m_statusPanel1 = nullptr;
   QMenu *m_popupMenu = nullptr;
   QAction *m_historyAction = nullptr;
+  ReportActions *m_reports = nullptr;
   QActionGroup *m_languageItems = nullptr;
   QList<QToolButton *> m_languageButtons;
   bool m_compareBeforeLoad = true;

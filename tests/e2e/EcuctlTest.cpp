@@ -2,9 +2,11 @@
 #include "dataitems/LiveRecorder.h"
 #include "dataitems/TNoxPacketData.h"
 #include "ecuconfig/TSerialDataModule.h"
+#include "history/ConfigurationReport.h"
 #include "platform/DynamicLibrary.h"
 #include "support/CaseName.h"
 #include "support/WaitFor.h"
+#include "translator/TTranslator.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,9 +14,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <array>
 #include <csignal>
 #include <functional>
@@ -409,5 +413,99 @@ TEST_F(EcuctlTest, SerNoxLibraryNeedsMajorVersionFive) {
         << folder << ": said once";
   }
 }
+
+// The report for the customer, as ecuctl writes it and as the core model
+// renders a connection's change log, in the format the name asks for.
+struct ReportCase {
+  const char *name;
+  const char *File;
+  int Language;
+};
+
+class ReportTest : public EcuctlTest, public ::testing::WithParamInterface<ReportCase> {
+protected:
+  // A field's caption and value as a row of a page's table.
+  static bool HasRow(const QString &report, bool html, const QString &caption, const QString &value) {
+    const QString pattern =
+        html ? QStringLiteral("<td>") + QRegularExpression::escape(caption.toHtmlEscaped()) +
+                   QStringLiteral("</td><td>") + QRegularExpression::escape(value.toHtmlEscaped()) +
+                   QStringLiteral("</td>")
+             : QStringLiteral("(^|\\n)") + QRegularExpression::escape(caption) + QStringLiteral(" {2,}") +
+                   QRegularExpression::escape(value) + QStringLiteral("\\n");
+    return report.contains(QRegularExpression(pattern));
+  }
+};
+
+TEST_P(ReportTest, HoldsTheUnitEveryShownFieldAndTheChangesInTheLanguage) {
+  const ReportCase &c = GetParam();
+  const bool html = ConfigurationReport::IsHtmlName(QLatin1String(c.File));
+  TSerialDataModule texts;
+  ASSERT_TRUE(texts.LoadLanguageLibrary());
+  texts.Translator->SetLanguage(c.Language);
+  auto text = [&texts](int id) { return texts.Text(id); };
+
+  ASSERT_EQ(Run({"set", "TIPO_ACCENSIONE=4", "TEMPO_SOVRAPPOSIZIONE=0.6", "TIPO_CAMBIO=2"}).exitCode, 0);
+  // The unit as the workshop history names it: kind, family, variant.
+  const QStringList bytes =
+      Run({"identify"}).out.section(QLatin1Char('\n'), 0, 0).section(": ", 1).split(QLatin1Char(' '));
+  ASSERT_EQ(bytes.size(), 8);
+  const QString identification = bytes.mid(0, 3).join(QLatin1Char('-'));
+  const Result result = Run({"--language", QString::number(c.Language), "report", Path(c.File)});
+  ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+  QFile file(Path(c.File));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QString report = QString::fromUtf8(file.readAll());
+  EXPECT_EQ(report.startsWith(QLatin1String("<!DOCTYPE html>")), html);
+  for (const QString &part : {text(262), identification, QStringLiteral(NOX_VERSION_STRING), text(24),
+                              text(26), text(268), text(132)})
+    EXPECT_TRUE(report.contains(html ? part.toHtmlEscaped() : part)) << part.toStdString();
+  EXPECT_TRUE(HasRow(report, html, text(27), text(28 + 4))) << "a combo box shows its item";
+  EXPECT_TRUE(
+      HasRow(report, html, text(43), QStringLiteral("0") + QLocale().decimalPoint() + QStringLiteral("6 s")))
+      << "a value with its unit";
+  EXPECT_TRUE(HasRow(report, html, text(90), text(273))) << "a check box";
+  EXPECT_FALSE(report.contains(text(42))) << "the speed field is hidden while the change is by time";
+  EXPECT_FALSE(report.contains(text(84))) << "the cut-off fields are hidden while it is off";
+
+  // The change log: a check box's bit, a refused and a failed write.
+  auto record = [](const char *item, double oldValue, double newValue, std::int32_t oldRaw,
+                   std::int32_t newRaw, ItemWrite::Result outcome, int status) {
+    ChangeRecord change;
+    change.Time = QDateTime(QDate(2026, 12, 9), QTime(6, 30, 5), QTimeZone::utc());
+    change.Item = QLatin1String(item);
+    change.OldValue = oldValue;
+    change.NewValue = newValue;
+    change.OldRaw = oldRaw;
+    change.NewRaw = newRaw;
+    change.Outcome = outcome;
+    change.Status = status;
+    return change;
+  };
+  texts.LoadAllDefaults(); // as the desktop program shows a unit it has not read
+  const ConfigurationReport model = ConfigurationReport::Build(
+      texts, {record("FLAG_GONFIGURAZIONE", 1, 5, 1, 5, ItemWrite::Result::Written, 0),
+              record("GiriCutOff", 2000, 2500, 20, 25, ItemWrite::Result::Refused, 2),
+              record("TIPO_ACCENSIONE", 0, 4, 0, 4, ItemWrite::Result::Failed, 3)});
+  const QString rendered = html ? model.Html() : model.PlainText();
+  const QString arrow = QStringLiteral(" \u2192 ");
+  const QString changes[] = {
+      text(83) + (html ? "</td><td>" : ": ") + text(273) + arrow + text(272),
+      text(84) + (html ? "</td><td>" : ": ") + "2000 RPM" + arrow + "2500 RPM (" + text(275) + ")",
+      text(27) + (html ? "</td><td>" : ": ") + text(28) + arrow + text(32) + " (" + text(276).arg(3) + ")",
+      text(277),
+  };
+  for (const QString &part : changes)
+    EXPECT_TRUE(
+        rendered.contains(html ? part.toHtmlEscaped().replace("&lt;/td&gt;&lt;td&gt;", "</td><td>") : part))
+        << part.toStdString();
+  EXPECT_FALSE(rendered.contains(text(268))) << "changes were logged";
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ReportTest,
+                         ::testing::Values(ReportCase{"plain_text_english", "car.txt", 1},
+                                           ReportCase{"html_german", "car.html", 2},
+                                           ReportCase{"htm_polish", "car.HTM", 4},
+                                           ReportCase{"plain_text_italian", "car", 0}),
+                         CaseName<ReportCase>);
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "controls/TValueEditEx.h"
 #include "dataitems/TDataRefresher.h"
 #include "dataitems/TNoxNumber.h"
+#include "ecuconfig/ConfigurationPages.h"
 #include "support/CaseName.h"
 #include "support/FakeClock.h"
 #include "support/WaitFor.h"
@@ -400,6 +401,76 @@ TEST_F(ConfigWindow, FieldCaptionNamesAParameterAsTheWindowShowsIt) {
   EXPECT_EQ(Form->FieldCaption(Module.TIPO_TPS), Module.Text(55)) << "a combo box";
   EXPECT_EQ(Form->FieldCaption(Module.FLAG_CONFIGURAZIONE_2), Module.Text(92)) << "a check box";
   EXPECT_TRUE(Form->FieldCaption(Module.VelocitaFuga).isEmpty()) << "no field shows it";
+}
+
+// The core's page table says what the window shows: for units set up in
+// different ways, the same fields are visible and show the same values, and
+// each check box follows the rule its window description gives it.
+TEST_F(ConfigWindow, ThePageTableShowsWhatTheWindowShows) {
+  struct UnitState {
+    int GearType, Flags, OverRevByte;
+  };
+  Module.Translator->SetLanguage(2);
+  Form->ApplyTexts();
+  for (const UnitState state : {UnitState{2, 1 | 4 | 8, 120000 / 6000}, UnitState{0, 0, 120000 / 12000},
+                                UnitState{1, 4, 120000 / 8000}}) {
+    SCOPED_TRACE(state.GearType * 100 + state.Flags);
+    SetUnitByte(kGearAndEmulationByte, (UnitByte(kGearAndEmulationByte) & ~0x18) | state.GearType << 3);
+    SetUnitByte(kFlagsByte, (UnitByte(kFlagsByte) & ~13) | state.Flags);
+    SetUnitByte(kOverRevByte, state.OverRevByte);
+    Module.ReloadAllItems();
+    Show();
+    QStringList inTable;
+    for (const ConfigurationPage &page : ConfigurationPages::Pages()) {
+      QList<ShownField> shown = ConfigurationPages::Shown(Module, page);
+      for (const ConfigurationField &field : page.Fields) {
+        inTable << QLatin1String(field.Control);
+        auto *control = Child<QWidget>(field.Control);
+        ASSERT_NE(control, nullptr);
+        EXPECT_TRUE(Form->findChild<QWidget *>(QLatin1String(page.Page))->isAncestorOf(control))
+            << field.Control;
+        const auto it = std::find_if(shown.begin(), shown.end(),
+                                     [&](const ShownField &candidate) { return candidate.Field == &field; });
+        EXPECT_EQ(it != shown.end(), !control->isHidden()) << field.Control;
+        QString windowValue, caption;
+        if (auto *edit = qobject_cast<TValueEditEx *>(control)) {
+          EXPECT_EQ(field.Type, ConfigurationField::Kind::Value) << field.Control;
+          windowValue = edit->text();
+          caption = edit->LabelCaption();
+        } else if (auto *combo = qobject_cast<TNoxComboBox *>(control)) {
+          EXPECT_EQ(field.Type, ConfigurationField::Kind::Combo) << field.Control;
+          windowValue = combo->currentText();
+          caption = combo->LabelCaption();
+        } else if (auto *box = qobject_cast<TNoxCheckBox *>(control)) {
+          ASSERT_EQ(field.Type, ConfigurationField::Kind::Check) << field.Control;
+          windowValue = Module.Text(box->isChecked() ? ConfigurationPages::TEXT_CHECKED
+                                                     : ConfigurationPages::TEXT_UNCHECKED);
+          caption = box->text();
+          EXPECT_EQ(static_cast<int>(box->Condition()), static_cast<int>(field.Check.When)) << field.Control;
+          EXPECT_EQ(box->ConditionValue(), field.Check.ConditionValue) << field.Control;
+          EXPECT_EQ(box->CheckedValue(), field.Check.CheckedValue) << field.Control;
+          EXPECT_EQ(box->UncheckedValue(), field.Check.UncheckedValue) << field.Control;
+        }
+        if (it != shown.end()) {
+          EXPECT_EQ(it->Value, windowValue) << field.Control;
+          EXPECT_EQ(it->Caption, caption) << field.Control;
+        }
+      }
+    }
+    // Nothing bound in the window is missing from the table.
+    for (const TValueEditEx *edit : Form->findChildren<TValueEditEx *>())
+      EXPECT_TRUE(inTable.contains(edit->objectName())) << edit->objectName().toStdString();
+    for (const TNoxComboBox *combo : Form->findChildren<TNoxComboBox *>())
+      EXPECT_TRUE(inTable.contains(combo->objectName())) << combo->objectName().toStdString();
+    for (const TNoxCheckBox *box : Form->findChildren<TNoxCheckBox *>())
+      EXPECT_TRUE(inTable.contains(box->objectName())) << box->objectName().toStdString();
+    Form->hide();
+  }
+  // The change log names a flag's change after the check box owning its bit.
+  EXPECT_EQ(ConfigurationPages::CaptionOf(Module, Module.FLAG_GONFIGURAZIONE, 4), Module.Text(83));
+  EXPECT_EQ(ConfigurationPages::CaptionOf(Module, Module.GiriFuoriGiri), Module.Text(91))
+      << "the field, not the box";
+  EXPECT_TRUE(ConfigurationPages::CaptionOf(Module, Module.VelocitaFuga).isEmpty());
 }
 
 TEST_F(ConfigWindow, LampsAndTheDefaultLabelFollowTheCore) {

@@ -1,4 +1,4 @@
-#include "controls/FloatText.h"
+#include "platform/FloatText.h"
 
 #include <QLocale>
 #include <cmath>
