@@ -6,7 +6,8 @@
 #include "ecuconfig/TSerialDataModule.h"
 #include "platform/UserInterface.h"
 
-CliSession::CliSession(TSerialDataModule &module, QTextStream &out) : m_module(module), m_out(out) {
+CliSession::CliSession(TSerialDataModule &module, QTextStream &out)
+    : m_module(module), m_out(out), m_journal(module, m_history) {
   for (TNoxSerialData *item : m_module.DataItems()) {
     item->OnError = [this](TNoxSerialData *sender, int code, bool writing) {
       // A quantity this unit does not have is no failure (the command value).
