@@ -1,5 +1,7 @@
 #pragma once
 #include "cli/ExitCode.h"
+#include "history/ConnectionJournal.h"
+#include "history/WorkshopHistory.h"
 
 #include <QList>
 #include <QString>
@@ -10,13 +12,17 @@ class TNoxSerialData;
 class TSerialDataModule;
 
 // What every command needs: the data module, standard output, connecting
-// with a clear exit code, and the items by name.
+// with a clear exit code, and the items by name. Each command that connects
+// is one connection of the workshop history, logged like the desktop
+// program's.
 class CliSession {
 public:
   CliSession(TSerialDataModule &module, QTextStream &out);
 
   TSerialDataModule &Module() { return m_module; }
   QTextStream &Out() { return m_out; }
+  WorkshopHistory &History() { return m_history; }
+  ConnectionJournal &Journal() { return m_journal; }
 
   // Loads the protocol library, connects and reads everything. EXIT_OK or why not.
   int Connect();
@@ -31,4 +37,6 @@ private:
   TSerialDataModule &m_module;
   QTextStream &m_out;
   QStringList m_itemErrors;
+  WorkshopHistory m_history;
+  ConnectionJournal m_journal;
 };

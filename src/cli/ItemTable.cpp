@@ -35,9 +35,9 @@ QString ItemTable::TableCell(const QString &cell) {
 }
 
 QStringList ItemTable::ItemColumns() {
-  return {QStringLiteral("name"),  QStringLiteral("location"), QStringLiteral("mask"),
-          QStringLiteral("raw"),   QStringLiteral("value"),    QStringLiteral("unit"),
-          QStringLiteral("key"),   QStringLiteral("min"),      QStringLiteral("max")};
+  return {QStringLiteral("name"), QStringLiteral("location"), QStringLiteral("mask"),
+          QStringLiteral("raw"),  QStringLiteral("value"),    QStringLiteral("unit"),
+          QStringLiteral("key"),  QStringLiteral("min"),      QStringLiteral("max")};
 }
 
 QStringList ItemTable::ItemRow(TNoxSerialData &item) {
@@ -48,7 +48,8 @@ QStringList ItemTable::ItemRow(TNoxSerialData &item) {
     location = QStringLiteral("packet %1").arg(live->Offset());
   return {item.objectName(),
           location,
-          QStringLiteral("0x") + QString::number(item.DataMask(), 16).toUpper().rightJustified(2, QLatin1Char('0')),
+          QStringLiteral("0x") +
+              QString::number(item.DataMask(), 16).toUpper().rightJustified(2, QLatin1Char('0')),
           QString::number(item.RawValue()),
           Number(item.GetValue()),
           item.MeasureUnit(),
@@ -99,7 +100,8 @@ void ItemTable::PrintTable(QTextStream &out) const {
 
 void ItemTable::PrintCsv(QTextStream &out) const {
   auto quote = [](QString cell) {
-    if (cell.contains(QLatin1Char(',')) || cell.contains(QLatin1Char('"')) || cell.contains(QLatin1Char('\n'))) {
+    if (cell.contains(QLatin1Char(',')) || cell.contains(QLatin1Char('"')) ||
+        cell.contains(QLatin1Char('\n'))) {
       cell.replace(QLatin1String("\""), QLatin1String("\"\""));
       cell = QLatin1Char('"') + cell + QLatin1Char('"');
     }

@@ -66,3 +66,12 @@ void TerminalUserInterface::ClearBar() {
   std::fflush(m_stream);
   m_barDrawn = false;
 }
+
+void TerminalUserInterface::ShowStatusWarning(const QString &text) {
+  ClearBar();
+  m_messages << text;
+  std::fprintf(m_stream, "warning: %s\n", text.toLocal8Bit().constData());
+  std::fflush(m_stream);
+  if (m_waiting)
+    DrawBar();
+}

@@ -18,6 +18,8 @@ public:
   void SetProgress(std::uint8_t amount, bool absolute) override;
   bool WaitVisible() const override { return m_waiting; }
   void EndWait() override;
+  // One line on the stream, "warning: TEXT".
+  void ShowStatusWarning(const QString &text) override;
 
   bool ShowsProgressBar() const { return m_drawBar; }
   // Every message shown so far, "title: text".

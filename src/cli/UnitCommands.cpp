@@ -8,7 +8,9 @@
 #include "platform/UserInterface.h"
 
 namespace {
-void Error(const QString &text) { UserInterface::Current().ShowMessage(text, QString(), MessageIcon::Error); }
+void Error(const QString &text) {
+  UserInterface::Current().ShowMessage(text, QString(), MessageIcon::Error);
+}
 } // namespace
 
 int UnitCommands::ReportItemErrors() {
@@ -100,8 +102,8 @@ int UnitCommands::Set(const QStringList &assignments) {
     m_session.Out().flush();
     ReportItemErrors();
     if (!written) {
-      Error(QStringLiteral("%1: the value %2 was refused").arg(assignment.item->objectName(),
-                                                              ItemTable::Number(assignment.value)));
+      Error(QStringLiteral("%1: the value %2 was refused")
+                .arg(assignment.item->objectName(), ItemTable::Number(assignment.value)));
       return EXIT_VALUE_REFUSED;
     }
   }

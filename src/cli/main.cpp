@@ -2,6 +2,7 @@
 // with the same core as the desktop program.
 #include "cli/CliSession.h"
 #include "cli/FileCommands.h"
+#include "cli/HistoryCommands.h"
 #include "cli/LiveCommand.h"
 #include "cli/ReportCommand.h"
 #include "cli/TerminalUserInterface.h"
@@ -49,6 +50,14 @@ Commands:
                                 every field of the configuration window page by
                                 page, and this connection's changes (HTML for
                                 .html or .htm, plain text otherwise)
+  history [--format F]          the connections of the workshop history, newest
+                                first (1): date, identification, changes, note
+  history show N [--format F]   the changes made during connection N
+
+Every command that connects is a connection of the workshop history: the unit
+as found is kept as a restore point (.kfg) and every write goes into the
+connection's change log. The history folder is the user's application data
+folder + /history; NOX_HISTORY_DIR overrides it.
 
 Options:
   --library NAME                protocol library (default ProtoNOX.dll, which is
@@ -101,7 +110,7 @@ const QCommandLineOption WriteAllOption(QStringLiteral("write-all"));
 // The options a command takes after its name; the global ones are also
 // accepted there.
 QList<QCommandLineOption> CommandOptions(const QString &command) {
-  if (command == QLatin1String("read"))
+  if (command == QLatin1String("read") || command == QLatin1String("history"))
     return {FormatOption};
   if (command == QLatin1String("live"))
     return {IntervalOption, CountOption, FormatOption};
@@ -214,7 +223,15 @@ int Run(const QStringList &arguments) {
   if (command == QLatin1String("erase-eeprom"))
     return needs(0, [&] { return unit.EraseEeprom(yes); });
   if (command == QLatin1String("report"))
-    return needs(1, [&] { return ReportCommand(session).Run(args[0], {}); });
+    return needs(1, [&] { return ReportCommand(session).Run(args[0], session.Journal().Changes()); });
+  if (command == QLatin1String("history")) {
+    HistoryCommands history(session);
+    if (args.isEmpty())
+      return history.List(tableFormat);
+    if (args.size() == 2 && args[0] == QLatin1String("show"))
+      return history.Show(args[1], tableFormat);
+    return Usage(QStringLiteral("history takes no argument, or show N"));
+  }
   return Usage(QStringLiteral("unknown command \"%1\"").arg(command));
 }
 

@@ -73,9 +73,9 @@ void UndoStack::LineStateChanged(bool connected) {
   if (connected || (m_undo.empty() && m_redo.empty()))
     return;
   Clear();
-  QString title = m_module.Text(TEXT_UNDO);
-  UserInterface::Current().ShowMessage(m_module.Text(TEXT_LINE_LOST_UNDO), title.remove(QLatin1Char('&')),
-                                       MessageIcon::Warning);
+  // The windows already say the line is lost in a box of their own: this
+  // goes to the status bar, not into a second box.
+  UserInterface::Current().ShowStatusWarning(m_module.Text(TEXT_LINE_LOST_UNDO));
 }
 
 void UndoStack::Record(const ItemWrite &write) {

@@ -3,6 +3,7 @@
 #include "ecuconfig/ConfigurationEnvelope.h"
 #include "platform/SafeFileWriter.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -93,7 +94,12 @@ QString WorkshopHistory::DefaultFolder() {
   const QString overridden = qEnvironmentVariable("NOX_HISTORY_DIR");
   if (!overridden.isEmpty())
     return overridden;
-  return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/history");
+  // The desktop program's folder, for ecuctl too: both keep one history.
+  const QString name = QCoreApplication::applicationName();
+  QCoreApplication::setApplicationName(QStringLiteral("noxconfig"));
+  const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+  QCoreApplication::setApplicationName(name);
+  return folder + QStringLiteral("/history");
 }
 
 QString WorkshopHistory::EntryFile(const QString &id) const {

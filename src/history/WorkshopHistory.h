@@ -31,7 +31,8 @@ class WorkshopHistory {
 public:
   // A folder that does not exist yet is created at the first write.
   explicit WorkshopHistory(QString folder = DefaultFolder());
-  // QStandardPaths::AppDataLocation + "/history"; NOX_HISTORY_DIR overrides.
+  // The desktop program's QStandardPaths::AppDataLocation + "/history",
+  // for ecuctl as well; NOX_HISTORY_DIR overrides.
   static QString DefaultFolder();
   QString Folder() const { return m_folder; }
 

@@ -270,3 +270,10 @@ bool DesktopUserInterface::AskYesNo(const QString &text, const QString &title) {
   box.setEscapeButton(QMessageBox::No);
   return box.exec() == QMessageBox::Yes;
 }
+
+void DesktopUserInterface::ShowStatusWarning(const QString &text) {
+  if (m_owner &&
+      QMetaObject::invokeMethod(m_owner, "ShowStatusWarning", Qt::DirectConnection, Q_ARG(QString, text)))
+    return;
+  UserInterface::ShowStatusWarning(text);
+}

@@ -36,6 +36,9 @@ public:
   void EndWait() override;
   void SetBusyCursor(bool busy) override;
   bool AskYesNo(const QString &text, const QString &title) override;
+  // In the owner's status bar, when the owner has one (its invokable
+  // ShowStatusWarning); in the Qt log otherwise.
+  void ShowStatusWarning(const QString &text) override;
 
   // Whether the other windows ignore input now.
   bool InputBlocked() const { return m_block != nullptr; }

@@ -4,8 +4,11 @@
 #include "dataitems/ConnectionStateRelay.h"
 #include "dataitems/NoxMessageEvent.h"
 #include "dataitems/TNoxConnection.h"
+#include "dataitems/TNoxNumber.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "history/UndoStack.h"
+#include "ecuconfig/ConfigurationPages.h"
+#include "history/ConnectionJournal.h"
 #include "storage/TNoxRegistryData.h"
 #include "translator/TTranslator.h"
 #include "ui_TFormMain.h"
@@ -77,8 +80,8 @@ TFormMain::TFormMain(TSerialDataModule &module, const TFormMainOptions &options,
   NoxRegistryData = new TNoxRegistryData(this);
   NoxRegistryData->setObjectName(QStringLiteral("NoxRegistryData"));
   NoxRegistryData->SetKeyName(QStringLiteral("software\\nox srl\\QMD652"));
-  NoxRegistryData->SetIntegerDataList({QStringLiteral("Language=0"), QStringLiteral("NoCompare=0"),
-                                     QStringLiteral("WriteAll=0")});
+  NoxRegistryData->SetIntegerDataList(
+      {QStringLiteral("Language=0"), QStringLiteral("NoCompare=0"), QStringLiteral("WriteAll=0")});
   NoxRegistryData->ReadValues();
   BindCompareBeforeLoad();
   BindWriteEveryValue();
@@ -104,6 +107,25 @@ TFormMain::TFormMain(TSerialDataModule &module, const TFormMainOptions &options,
   }
   BuildLanguageStrip();
   m_module.ConnectionRelay()->SetTarget(this);
+
+  m_history = std::make_unique<WorkshopHistory>(
+      options.HistoryFolder.isEmpty() ? WorkshopHistory::DefaultFolder() : options.HistoryFolder);
+  m_journal = new ConnectionJournal(m_module, *m_history, this);
+  // The core's page table knows every field's caption, whether or not the
+  // configuration window is open.
+  m_journal->SetCaptionProvider(
+      [this](const TNoxSerialData *item) { return ConfigurationPages::CaptionOf(m_module, item); });
+  m_reports->Changes = [this] { return m_journal->Changes(); };
+  connect(&m_module, &TSerialDataModule::ConnectionClosed, this, [this] { m_statusWarning->clear(); });
+}
+
+void TFormMain::ShowStatusWarning(const QString &text) {
+  m_statusWarning->setText(text);
+  m_statusWarning->setToolTip(text);
+}
+
+QString TFormMain::StatusWarning() const {
+  return m_statusWarning->text();
 }
 
 TFormMain::~TFormMain() {
@@ -127,6 +149,12 @@ void TFormMain::BuildStatusBar() {
   m_statusPanel1->setPalette(green);
   m_ui->LMDStatusBarMain->addWidget(m_statusPanel0);
   m_ui->LMDStatusBarMain->addWidget(m_statusPanel1, 1);
+  m_statusWarning = new QLabel;
+  m_statusWarning->setObjectName(QStringLiteral("StatusWarning"));
+  QPalette warning = m_statusWarning->palette();
+  warning.setColor(QPalette::WindowText, Qt::darkRed);
+  m_statusWarning->setPalette(warning);
+  m_ui->LMDStatusBarMain->addPermanentWidget(m_statusWarning);
   SetStatus(m_statusPanel0->text(), NotConnectedColor);
 }
 
@@ -334,7 +362,9 @@ void TFormMain::ApplyTexts() {
   m_ui->ActionAbout->setText(text(9));
 }
 
-void TFormMain::FillProcessWideTexts() { m_module.ApplyProcessTexts(); }
+void TFormMain::FillProcessWideTexts() {
+  m_module.ApplyProcessTexts();
+}
 
 void TFormMain::ApplyLanguageAndLayout() {
   const int language = NoxRegistryData->GetIntegerValue(QStringLiteral("Language"));

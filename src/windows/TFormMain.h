@@ -18,6 +18,8 @@ class QLabel;
 class QMenu;
 class QToolButton;
 class ReportActions;
+class ConnectionJournal;
+class WorkshopHistory;
 class TFormSplash;
 class TNoxNumber;
 class TNoxRegistryData;
@@ -34,6 +36,8 @@ struct TFormMainOptions {
   // The load command shows what the file will change before writing it,
   // unless the fitter ticked "Do not show again"; --no-compare turns it off.
   bool CompareBeforeLoad = true;
+  // The workshop history's folder; empty for WorkshopHistory::DefaultFolder().
+  QString HistoryFolder;
 };
 
 // The main window: the fitter's commands (F1 configuration, F2 save, F3 load,
@@ -77,6 +81,15 @@ public:
   void LayoutLabels();
   // The language switch itself, as a language button or menu item does it.
   void SelectLanguage(int languageIndex);
+
+  // The workshop history and the journal of the open connection: the
+  // program's one pair, for the windows that show or extend it.
+  WorkshopHistory &History() const { return *m_history; }
+  ConnectionJournal *Journal() const { return m_journal; }
+  // A warning in the status bar that needs no answer (the desktop user
+  // interface's status warning); cleared when the connection closes.
+  Q_INVOKABLE void ShowStatusWarning(const QString &text);
+  QString StatusWarning() const;
 
   TNoxRegistryData *NoxRegistryData = nullptr;
   // File menu: the report for the customer.
@@ -145,6 +158,9 @@ private:
   UndoStack *m_undo = nullptr;
   QLabel *m_statusPanel0 = nullptr;
   QLabel *m_statusPanel1 = nullptr;
+  QLabel *m_statusWarning = nullptr;
+  std::unique_ptr<WorkshopHistory> m_history;
+  ConnectionJournal *m_journal = nullptr;
   QMenu *m_popupMenu = nullptr;
   QAction *m_historyAction = nullptr;
   ReportActions *m_reports = nullptr;

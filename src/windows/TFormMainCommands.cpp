@@ -6,6 +6,7 @@
 #include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
 #include "ecuconfig/ConfigurationFile.h"
+#include "ecuconfig/ConfigurationPages.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "platform/UserInterface.h"
 #include "storage/TNoxRegistryData.h"
@@ -158,16 +159,15 @@ bool TFormMain::LoadConfigurationFile(const QString &fileName, QWidget *owner) {
 }
 
 void TFormMain::ActionHistoryExecute(QWidget *owner) {
-  WorkshopHistory history;
   TFormHistory window(
-      m_module, history,
+      m_module, *m_history,
       [this](const QString &fileName, QWidget *over) { return LoadConfigurationFile(fileName, over); },
       owner ? owner : this);
   window.ExportFolder = InitialFileFolder();
   window.FieldCaption = [this](const QString &itemName) {
     for (TNoxSerialData *item : m_module.DataItems())
-      if (auto *number = qobject_cast<TNoxNumber *>(item); number && number->objectName() == itemName)
-        return FieldCaption ? FieldCaption(number) : QString();
+      if (item->objectName() == itemName)
+        return ConfigurationPages::CaptionOf(m_module, item);
     return QString();
   };
   window.exec();

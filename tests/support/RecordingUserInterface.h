@@ -22,6 +22,7 @@ public:
   void ShowMessage(const QString &text, const QString &title, MessageIcon icon) override {
     Messages.append({text, title, icon});
   }
+  void ShowStatusWarning(const QString &text) override { StatusWarnings.append(text); }
   void BeginWait(const WaitRequest &request) override {
     Waits.append(request);
     Progress.Apply(0, true);
@@ -40,6 +41,7 @@ public:
   void SetBusyCursor(bool busy) override { Events << (busy ? QStringLiteral("Busy") : QStringLiteral("Idle")); }
 
   QList<Message> Messages;
+  QStringList StatusWarnings;
   QList<WaitRequest> Waits;
   QList<int> Positions;
   QStringList Events;
