@@ -80,11 +80,12 @@ protected:
     UseUnit("latency_ms = 0\ndefault_acquired_after_ms = 0\n");
     ASSERT_TRUE(Folder.isValid());
     qputenv("NOX_HISTORY_DIR", Folder.path().toLocal8Bit());
-    // One second apart, so that the order is the connections' own.
-    Journal.SetClock([this] { return QDateTime(QDate(2026, 12, 9), QTime(6, 0), Qt::UTC).addSecs(++Tick); });
     TFormMainOptions options;
     options.ShowSplash = false;
     Main = std::make_unique<TFormMain>(Module, options);
+    // One second apart, so that the order is the connections' own.
+    Main->Journal()->SetClock(
+        [this] { return QDateTime(QDate(2026, 12, 9), QTime(6, 0), Qt::UTC).addSecs(++Tick); });
     ShowActive(Main.get());
     Main->SelectLanguage(1); // English: the keys below are its mnemonics
   }
@@ -126,8 +127,6 @@ protected:
   QString Origin(int index) const { return Module.Text(296).split(QLatin1Char('|')).at(index); }
 
   QTemporaryDir Folder;
-  WorkshopHistory History{Folder.path()};
-  ConnectionJournal Journal{Module, History};
   int Tick = 0;
   std::unique_ptr<TFormMain> Main;
 };
@@ -158,7 +157,7 @@ TEST_F(HistoryWindow, ListsNewestFirstKeepsTheNoteAndLoadsTheUnitAsFound) {
         Press(Qt::Key_Return);
       },
       true);
-  EXPECT_EQ(History.Connections().value(1).Note, QStringLiteral("AB 123 CD")) << "kept once confirmed";
+  EXPECT_EQ(Main->History().Connections().value(1).Note, QStringLiteral("AB 123 CD")) << "kept once confirmed";
 
   // Reopened, the note is there; the first connection's unit as found goes
   // back through the comparison, answered with Enter.
@@ -185,7 +184,7 @@ TEST_F(HistoryWindow, ListsNewestFirstKeepsTheNoteAndLoadsTheUnitAsFound) {
 TEST_F(HistoryWindow, DamagedLogSaysSoOnceAndExportReportsTheFileAndReason) {
   Connect();
   ASSERT_TRUE(Module.GiriCutOff->SetValue(2500));
-  const HistoryConnection connection = Journal.Current();
+  const HistoryConnection connection = Main->Journal()->Current();
   Disconnect();
   QFile log(connection.LogFile);
   ASSERT_TRUE(log.open(QIODevice::Append));
@@ -211,7 +210,7 @@ TEST_F(HistoryWindow, DamagedLogSaysSoOnceAndExportReportsTheFileAndReason) {
 
 // Alt+letter reaches one control only, in every language.
 TEST_F(HistoryWindow, MnemonicsAreUniqueInEveryLanguage) {
-  TFormHistory window(Module, History, {});
+  TFormHistory window(Module, Main->History(), {});
   for (int language = 0; language < Module.Translator->LanguageCount(); ++language) {
     Module.Translator->SetLanguage(language);
     window.ApplyTexts();

@@ -70,16 +70,12 @@ protected:
 
 TEST_F(ReportWindow, SavedAsPdfItHoldsTheUnitPageOneAndTheLoggedChange) {
   ASSERT_TRUE(Folder.isValid());
-  WorkshopHistory history(Folder.filePath(QStringLiteral("history")));
-  ConnectionJournal journal(Module, history);
   TFormMainOptions options;
   options.ShowSplash = false;
+  options.HistoryFolder = Folder.filePath(QStringLiteral("history"));
   TFormMain main(Module, options);
   TFormConfig config(Module, &main);
   config.AttachTo(main);
-  main.Reports()->Changes = [&journal] { return journal.Changes(); };
-  journal.SetCaptionProvider(
-      [this](const TNoxSerialData *item) { return ConfigurationPages::CaptionOf(Module, item); });
   main.SelectLanguage(1);
   Connect();
 
