@@ -1,0 +1,192 @@
+#include "history/ConnectionJournal.h"
+#include "dataitems/TNoxConnection.h"
+#include "dataitems/TNoxNumber.h"
+#include "dataitems/WriteOrigin.h"
+#include "ecuconfig/TSerialDataModule.h"
+#include "history/WorkshopHistory.h"
+#include "support/FakeClock.h"
+#include "support/RecordingUserInterface.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Origin = ChangeRecord::Origin;
+
+// The journal on the simulated unit, its history in a folder of its own.
+// Writes to address 205 fail.
+class ConnectionJournalTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(config.open());
+    config.write("latency_ms = 0\ndefault_acquired_after_ms = 0\nwrite_fail = 205\n");
+    config.flush();
+    qputenv("NOX_SIMECU_CONFIG", config.fileName().toLocal8Bit());
+  }
+  void TearDown() override {
+    module.CloseConnection(false);
+    qunsetenv("NOX_SIMECU_CONFIG");
+  }
+  void Connect() {
+    module.CloseConnection(false);
+    ASSERT_EQ(module.ConnectAndReadAll(4, 0), 0);
+  }
+  QList<int> Memory() {
+    QList<int> bytes;
+    for (int address = 161; address <= 226; ++address) {
+      std::int32_t value = -1;
+      module.NoxConnection->ProtocolObject()->ReadAtAddress(0, address, &value);
+      bytes << value;
+    }
+    return bytes;
+  }
+
+  FakeClock clock;
+  RecordingUserInterface ui;
+  QTemporaryFile config;
+  QTemporaryDir dir;
+  TSerialDataModule module;
+  WorkshopHistory history{dir.filePath(QStringLiteral("history"))};
+  ConnectionJournal journal{module, history};
+};
+
+// What the log on disk says of each kind of write, read back.
+TEST_F(ConnectionJournalTest, EveryOriginIsLoggedAndReadBack) {
+  Connect();
+  const QString file = dir.filePath(QStringLiteral("car.kfg"));
+  ASSERT_TRUE(module.SaveConfiguration(file));
+  struct Case {
+    const char *name;
+    std::function<void()> act;
+    QString item;
+    Origin origin;
+    QString detail;
+    ItemWrite::Result outcome;
+  };
+  const Case cases[]{
+      {"field edit",
+       [&] { module.TEMPO_SOVRAPPOSIZIONE->SetValue(0.6); },
+       "TEMPO_SOVRAPPOSIZIONE",
+       Origin::FieldEdit,
+       {},
+       ItemWrite::Result::Written},
+      {"failed write",
+       [&] { module.RITARDO_LETTURA_SONDA->SetValue(10); },
+       "RITARDO_LETTURA_SONDA",
+       Origin::FieldEdit,
+       {},
+       ItemWrite::Result::Failed},
+      {"file load", [&] { module.LoadConfiguration(file); }, "TEMPO_SOVRAPPOSIZIONE", Origin::FileLoad,
+       QFileInfo(file).absoluteFilePath(), ItemWrite::Result::Written},
+      {"undo",
+       [&] {
+         const WriteOrigin undo(WriteOrigin::Kind::Undo);
+         module.GiriCutOff->SetValue(1800);
+       },
+       "GiriCutOff",
+       Origin::Undo,
+       {},
+       ItemWrite::Result::Written},
+      {"handler",
+       [&] { module.TIPO_ACCENSIONE->SetValue(module.TIPO_ACCENSIONE->GetValue() == 1 ? 2 : 1); },
+       {},
+       Origin::Handler,
+       "TIPO_ACCENSIONE",
+       ItemWrite::Result::Written},
+      {"erase",
+       [&] { module.CHECKUP->SetIntValue(8); },
+       "CHECKUP",
+       Origin::EepromErase,
+       {},
+       ItemWrite::Result::Written},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    const qsizetype before = history.Changes(journal.Current().Id).size();
+    c.act();
+    QStringList skipped;
+    const QList<ChangeRecord> logged = history.Changes(journal.Current().Id, &skipped);
+    EXPECT_TRUE(skipped.isEmpty());
+    ASSERT_GT(logged.size(), before);
+    bool found = false;
+    for (qsizetype i = before; i < logged.size(); ++i) {
+      const ChangeRecord &r = logged[i];
+      if ((!c.item.isEmpty() && r.Item != c.item) || r.Source != c.origin)
+        continue;
+      found = true;
+      EXPECT_EQ(r.OriginDetail, c.detail);
+      EXPECT_EQ(r.Outcome, c.outcome);
+    }
+    EXPECT_TRUE(found);
+  }
+  const ChangeRecord first = history.Changes(journal.Current().Id).front();
+  EXPECT_EQ(first.OldRaw, 101);
+  EXPECT_EQ(first.NewRaw, 151);
+  EXPECT_DOUBLE_EQ(first.NewValue, 0.6);
+  EXPECT_EQ(history.Connections().front().ChangeCount, history.Changes(journal.Current().Id).size());
+}
+
+// The unit as found comes back from its restore point after edits; the same
+// unit read again shares the file.
+TEST_F(ConnectionJournalTest, TheRestorePointBringsBackTheUnitAsFound) {
+  Connect();
+  const QList<int> found = Memory();
+  const QString restorePoint = journal.Current().RestorePoint;
+  ASSERT_TRUE(QFile::exists(restorePoint));
+  Connect();
+  EXPECT_EQ(journal.Current().RestorePoint, restorePoint) << "an identical read-all shares its file";
+  module.TEMPO_SOVRAPPOSIZIONE->SetValue(0.6);
+  module.GiriCutOff->SetValue(1800);
+  ASSERT_NE(Memory(), found);
+  ASSERT_TRUE(module.LoadConfiguration(restorePoint));
+  EXPECT_EQ(Memory(), found);
+  EXPECT_EQ(history.Connections().size(), 2);
+}
+
+// A torn last line and garbage: the rest is read, each bad line noted; a
+// damaged entry is left out of the list, never a crash.
+TEST_F(ConnectionJournalTest, DamagedFilesAreSkippedWithANote) {
+  Connect();
+  module.GiriCutOff->SetValue(1800);
+  const HistoryConnection connection = journal.Current();
+  module.CloseConnection(false);
+  QFile log(connection.LogFile);
+  ASSERT_TRUE(log.open(QIODevice::Append));
+  log.write("\x01\x02 not json\n{\"time\":\"2026-12-09T06:");
+  log.close();
+  QFile entry(dir.filePath(QStringLiteral("history/20260101-000000-x.json")));
+  ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+  entry.write("{\"started\": [1, 2");
+  entry.close();
+  QStringList skipped;
+  const QList<ChangeRecord> changes = history.Changes(connection.Id, &skipped);
+  EXPECT_EQ(changes.size(), 1);
+  EXPECT_EQ(skipped.size(), 2);
+  const QList<HistoryConnection> listed = history.Connections();
+  ASSERT_EQ(listed.size(), 1);
+  EXPECT_EQ(listed.front().Id, connection.Id);
+}
+
+// A history folder that cannot be made (a file stands in its place) loses
+// the record, not the edit, and says so once per connection.
+TEST_F(ConnectionJournalTest, AnUnwritableFolderNeverStopsTheEdit) {
+  QFile blocker(dir.filePath(QStringLiteral("blocked")));
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  WorkshopHistory blocked(blocker.fileName() + QStringLiteral("/history"));
+  ConnectionJournal blockedJournal(module, blocked);
+  Connect();
+  ASSERT_TRUE(module.TEMPO_SOVRAPPOSIZIONE->SetValue(0.6));
+  ASSERT_TRUE(module.GiriCutOff->SetValue(1800));
+  EXPECT_EQ(Memory()[216 - 161], 151) << "the edit reached the unit";
+  EXPECT_EQ(ui.StatusWarnings.size(), 1);
+  EXPECT_GE(blockedJournal.Changes().size(), 2) << "kept in memory for the report";
+  Connect();
+  EXPECT_EQ(ui.StatusWarnings.size(), 2) << "once per connection";
+}
+
+} // namespace
