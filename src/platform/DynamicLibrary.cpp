@@ -7,8 +7,12 @@
 #if defined(Q_OS_WIN)
 #include <QDir>
 #include <string>
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
+#endif
 #include <windows.h>
 #endif
 
@@ -26,7 +30,9 @@ bool HasFolder(const QString &fileName) {
 
 DynamicLibrary::DynamicLibrary() = default;
 
-DynamicLibrary::~DynamicLibrary() { Unload(); }
+DynamicLibrary::~DynamicLibrary() {
+  Unload();
+}
 
 QString DynamicLibrary::PlatformFileName(const QString &logicalName) {
 #if defined(Q_OS_WIN)
@@ -46,7 +52,7 @@ QString DynamicLibrary::PlatformFileName(const QString &logicalName) {
 QString DynamicLibrary::ExecutableFolder() {
   if (QCoreApplication::instance())
     return QCoreApplication::applicationDirPath();
-  // No application object yet (early start-up, some tests): ask the system.
+    // No application object yet (early start-up, some tests): ask the system.
 #if defined(Q_OS_WIN)
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
@@ -91,7 +97,9 @@ void DynamicLibrary::Unload() {
   }
 }
 
-bool DynamicLibrary::IsLoaded() const { return m_library != nullptr; }
+bool DynamicLibrary::IsLoaded() const {
+  return m_library != nullptr;
+}
 
 void *DynamicLibrary::Resolve(const char *symbol) const {
   if (!m_library)
@@ -99,4 +107,6 @@ void *DynamicLibrary::Resolve(const char *symbol) const {
   return reinterpret_cast<void *>(m_library->resolve(symbol));
 }
 
-QString DynamicLibrary::ErrorString() const { return m_error; }
+QString DynamicLibrary::ErrorString() const {
+  return m_error;
+}
