@@ -452,7 +452,8 @@ TEST(SimEcuConfig, DefaultMemoryFileFollowsTheStateFolder) {
   EXPECT_EQ(SimEcuConfig::defaultMemoryFile(), "C:/x/state/noxconfig/simecu-memory.bin");
   setenv("XDG_STATE_HOME", "/x/state", 1); // no drive: not absolute here
   setenv("LOCALAPPDATA", "C:\\Users\\fitter\\AppData\\Local", 1);
-  EXPECT_EQ(SimEcuConfig::defaultMemoryFile(), "C:\\Users\\fitter\\AppData\\Local/noxconfig/simecu-memory.bin");
+  EXPECT_EQ(SimEcuConfig::defaultMemoryFile(),
+            "C:\\Users\\fitter\\AppData\\Local/noxconfig/simecu-memory.bin");
   unsetenv("LOCALAPPDATA");
   EXPECT_EQ(SimEcuConfig::defaultMemoryFile(), "");
   unsetenv("XDG_STATE_HOME");
