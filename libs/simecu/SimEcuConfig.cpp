@@ -3,6 +3,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <ostream>
@@ -200,15 +201,26 @@ SimEcuConfig SimEcuConfig::fromEnvironment(std::ostream &diagnostics) {
 
 std::string SimEcuConfig::defaultMemoryFile() {
   // Only absolute folders count, as the XDG rules say.
+  const auto absolute = [](const char *folder) {
+    return folder != nullptr && *folder != '\0' && std::filesystem::path(folder).is_absolute();
+  };
   const char *state = std::getenv("XDG_STATE_HOME");
   std::string folder;
-  if (state != nullptr && *state == '/') {
+  if (absolute(state)) {
     folder = state;
   } else {
+#if defined(_WIN32)
+    // A Windows unit keeps its memory with the user's local application data.
+    const char *local = std::getenv("LOCALAPPDATA");
+    if (!absolute(local))
+      return {};
+    folder = local;
+#else
     const char *home = std::getenv("HOME");
-    if (home == nullptr || *home != '/')
+    if (!absolute(home))
       return {};
     folder = std::string(home) + "/.local/state";
+#endif
   }
   return folder + "/noxconfig/simecu-memory.bin";
 }

@@ -38,6 +38,7 @@ public:
   static SimEcuConfig fromEnvironment(std::ostream &diagnostics);
 
   // $XDG_STATE_HOME/noxconfig/simecu-memory.bin, else the same below
-  // ~/.local/state; empty when neither folder is known.
+  // ~/.local/state (%LOCALAPPDATA% on Windows); empty when neither folder is
+  // known.
   static std::string defaultMemoryFile();
 };

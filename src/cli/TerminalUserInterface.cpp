@@ -1,9 +1,9 @@
 #include "cli/TerminalUserInterface.h"
 
-#include <unistd.h>
+#include "platform/Terminal.h"
 
 TerminalUserInterface::TerminalUserInterface(std::FILE *stream)
-    : m_stream(stream), m_drawBar(isatty(fileno(stream)) != 0) {
+    : m_stream(stream), m_drawBar(Terminal::IsTerminal(stream)) {
   UserInterface::SetCurrent(this);
 }
 

@@ -9,6 +9,7 @@
 #include "cli/UnitCommands.h"
 #include "dataitems/TNoxConnection.h"
 #include "ecuconfig/TSerialDataModule.h"
+#include "platform/Terminal.h"
 #include "platform/UserAction.h"
 #include "translator/TTranslator.h"
 
@@ -238,6 +239,7 @@ int Run(const QStringList &arguments) {
 } // namespace
 
 int main(int argc, char **argv) {
+  Terminal::PrepareStandardStreams();
   QCoreApplication app(argc, argv);
   return Run(QCoreApplication::arguments());
 }

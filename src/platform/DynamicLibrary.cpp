@@ -4,9 +4,35 @@
 #include <QFileInfo>
 #include <QLibrary>
 
+#if defined(Q_OS_WIN)
+#include <QDir>
+#include <string>
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
+
+namespace {
+// Windows takes either separator, and "C:name" is relative to a drive.
+bool HasFolder(const QString &fileName) {
+#if defined(Q_OS_WIN)
+  return fileName.contains(QLatin1Char('/')) || fileName.contains(QLatin1Char('\\')) ||
+         fileName.contains(QLatin1Char(':'));
+#else
+  return fileName.contains(QLatin1Char('/'));
+#endif
+}
+} // namespace
+
 DynamicLibrary::DynamicLibrary() = default;
 
-DynamicLibrary::~DynamicLibrary() { Unload(); }
+DynamicLibrary::~DynamicLibrary() {
+  Unload();
+}
 
 QString DynamicLibrary::PlatformFileName(const QString &logicalName) {
 #if defined(Q_OS_WIN)
@@ -26,8 +52,23 @@ QString DynamicLibrary::PlatformFileName(const QString &logicalName) {
 QString DynamicLibrary::ExecutableFolder() {
   if (QCoreApplication::instance())
     return QCoreApplication::applicationDirPath();
-  // No application object yet (early start-up, some tests): ask the system.
+    // No application object yet (early start-up, some tests): ask the system.
+#if defined(Q_OS_WIN)
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0)
+      return {};
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2); // truncated: a longer path than MAX_PATH
+  }
+  return QFileInfo(QDir::fromNativeSeparators(QString::fromStdWString(path))).absolutePath();
+#else
   return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(QLatin1Char('/'), 0, -2);
+#endif
 }
 
 bool DynamicLibrary::Load(const QString &logicalName) {
@@ -35,7 +76,7 @@ bool DynamicLibrary::Load(const QString &logicalName) {
   if (logicalName.isEmpty())
     return false;
   QString fileName = PlatformFileName(logicalName);
-  if (!fileName.contains(QLatin1Char('/'))) {
+  if (!HasFolder(fileName)) {
     const QString beside = ExecutableFolder() + QLatin1Char('/') + fileName;
     if (QFileInfo::exists(beside))
       fileName = beside;
@@ -56,7 +97,9 @@ void DynamicLibrary::Unload() {
   }
 }
 
-bool DynamicLibrary::IsLoaded() const { return m_library != nullptr; }
+bool DynamicLibrary::IsLoaded() const {
+  return m_library != nullptr;
+}
 
 void *DynamicLibrary::Resolve(const char *symbol) const {
   if (!m_library)
@@ -64,4 +107,6 @@ void *DynamicLibrary::Resolve(const char *symbol) const {
   return reinterpret_cast<void *>(m_library->resolve(symbol));
 }
 
-QString DynamicLibrary::ErrorString() const { return m_error; }
+QString DynamicLibrary::ErrorString() const {
+  return m_error;
+}

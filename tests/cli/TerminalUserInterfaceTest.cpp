@@ -2,9 +2,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <gtest/gtest.h>
+#if !defined(_WIN32)
+#include <fcntl.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -63,6 +65,8 @@ TEST(TerminalUserInterface, NoProgressBarWhenTheStreamIsNotATerminal) {
   std::fclose(file);
 }
 
+// A pseudo-terminal is a POSIX device.
+#if !defined(_WIN32)
 TEST(TerminalUserInterface, DrawsAndClearsTheBarOnATerminal) {
   const int master = posix_openpt(O_RDWR | O_NOCTTY);
   ASSERT_GE(master, 0);
@@ -94,5 +98,6 @@ TEST(TerminalUserInterface, DrawsAndClearsTheBarOnATerminal) {
   EXPECT_TRUE(text.contains(QStringLiteral("[#############.................] 44% completed")));
   EXPECT_TRUE(text.endsWith(QStringLiteral("\r\033[K"))) << "the bar is cleared at the end";
 }
+#endif
 
 } // namespace

@@ -87,10 +87,18 @@ INSTANTIATE_TEST_SUITE_P(Files, LibraryVariantTest,
                                            VariantCase{"NoSuchLibrary.dll", false}));
 
 TEST(DynamicLibraryNames, MapWindowsNamesToSharedObjects) {
+#if defined(Q_OS_WIN)
+  // Windows takes the names as they are written.
+  EXPECT_EQ(DynamicLibrary::PlatformFileName(QStringLiteral("ProtoNOX.dll")), QStringLiteral("ProtoNOX.dll"));
+  EXPECT_EQ(DynamicLibrary::PlatformFileName(QStringLiteral("C:/x/y/Languages.DLL")),
+            QStringLiteral("C:/x/y/Languages.DLL"));
+  EXPECT_EQ(DynamicLibrary::PlatformFileName(QStringLiteral("SerNoxDL.dll")), QStringLiteral("SerNoxDL.dll"));
+#else
   EXPECT_EQ(DynamicLibrary::PlatformFileName(QStringLiteral("ProtoNOX.dll")), QStringLiteral("libProtoNOX.so"));
   EXPECT_EQ(DynamicLibrary::PlatformFileName(QStringLiteral("/x/y/Languages.DLL")),
             QStringLiteral("/x/y/libLanguages.so"));
   EXPECT_EQ(DynamicLibrary::PlatformFileName(QStringLiteral("libfoo.so")), QStringLiteral("libfoo.so"));
+#endif
   DynamicLibrary library;
   EXPECT_FALSE(library.Load(QString()));
   EXPECT_FALSE(library.IsLoaded());

@@ -25,7 +25,7 @@ protected:
   // the scratch folder's, never the user's.
   SimEcuLibrary() : scratch(::testing::UnitTest::GetInstance()->current_test_info()->name()) {
     unsetenv("NOX_SIMECU_CONFIG");
-    setenv("XDG_STATE_HOME", scratch.file("state").c_str(), 1);
+    setenv("XDG_STATE_HOME", scratch.file("state").string().c_str(), 1);
   }
   ~SimEcuLibrary() override {
     unsetenv("NOX_SIMECU_CONFIG");
@@ -390,6 +390,8 @@ TEST_F(SimEcuLibrary, PersistedUnitKeepsItsConfigurationBetweenRuns) {
 // A unit whose memory file cannot be written has not stored the value: the
 // write fails, and memory and file keep what they had.
 TEST_F(SimEcuLibrary, AWriteThatCannotBePersistedFails) {
+  if (!FileSizeLimit::Supported)
+    GTEST_SKIP() << "no file-size limit on this system";
   const auto imagePath = scratch.file("kept.bin");
   configure("persist = true\nmemory_image = " + imagePath.string() + "\n");
   auto unit = connected();
@@ -441,6 +443,24 @@ TEST_F(SimEcuLibrary, WithoutConfigurationTheUnitRemembersInTheStateFolder) {
 }
 
 TEST(SimEcuConfig, DefaultMemoryFileFollowsTheStateFolder) {
+#if defined(_WIN32)
+  // Without a state folder a Windows unit keeps its memory with the user's
+  // local application data.
+  const char *local = std::getenv("LOCALAPPDATA");
+  const std::string savedLocal = local ? local : "";
+  setenv("XDG_STATE_HOME", "C:/x/state", 1);
+  EXPECT_EQ(SimEcuConfig::defaultMemoryFile(), "C:/x/state/noxconfig/simecu-memory.bin");
+  setenv("XDG_STATE_HOME", "/x/state", 1); // no drive: not absolute here
+  setenv("LOCALAPPDATA", "C:\\Users\\fitter\\AppData\\Local", 1);
+  EXPECT_EQ(SimEcuConfig::defaultMemoryFile(),
+            "C:\\Users\\fitter\\AppData\\Local/noxconfig/simecu-memory.bin");
+  unsetenv("LOCALAPPDATA");
+  EXPECT_EQ(SimEcuConfig::defaultMemoryFile(), "");
+  unsetenv("XDG_STATE_HOME");
+  if (local)
+    setenv("LOCALAPPDATA", savedLocal.c_str(), 1);
+  return;
+#endif
   const char *home = std::getenv("HOME");
   const std::string savedHome = home ? home : "";
   setenv("XDG_STATE_HOME", "/x/state", 1);

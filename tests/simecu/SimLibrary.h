@@ -14,8 +14,37 @@
 #include <string>
 #include <vector>
 
+#if defined(_WIN32)
+#include <process.h>
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+// The few POSIX calls these tests use, in Windows' terms.
+inline int setenv(const char *name, const char *value, int) {
+  return _putenv_s(name, value);
+}
+inline int unsetenv(const char *name) {
+  return _putenv_s(name, "");
+}
+inline void *dlopen(const char *path, int) {
+  return reinterpret_cast<void *>(LoadLibraryA(path));
+}
+inline void *dlsym(void *handle, const char *name) {
+  return reinterpret_cast<void *>(GetProcAddress(static_cast<HMODULE>(handle), name));
+}
+inline int dlclose(void *handle) {
+  return FreeLibrary(static_cast<HMODULE>(handle)) ? 0 : 1;
+}
+inline const char *dlerror() {
+  return "LoadLibrary failed";
+}
+#define RTLD_NOW 0
+#define RTLD_LOCAL 0
+#else
 #include <dlfcn.h>
 #include <unistd.h>
+#endif
 
 class SimLibrary {
 public:

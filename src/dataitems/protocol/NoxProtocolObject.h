@@ -9,6 +9,28 @@
 // the interface. Every position from 0 to 58 exists; those the program never
 // calls are reserved slots so that each used operation keeps its position.
 // Libraries derive from NoxProtocolObject and override the used operations.
+//
+// Binary layout, for a library written in another language or built by
+// another compiler:
+// - The object handed out by _CreateClassInstance starts with a pointer to
+//   the table: an array of 59 function pointers, entry N being the operation
+//   at position N below. The rest of the object belongs to the library.
+// - Each operation is called with the object itself as a hidden first
+//   argument, followed by the listed arguments, in the platform's C calling
+//   convention: on 64-bit Windows the Microsoft x64 convention (object in
+//   RCX, then RDX, R8, R9, then the stack), on Linux x86-64 the System V one
+//   (object in RDI, then RSI, RDX, RCX, R8). Results come back in EAX (a
+//   32-bit integer) or AL (a bool: 0 false, 1 true).
+// - A C++ class that keeps this layout under GCC, Clang and MSVC alike has
+//   single inheritance, no virtual destructor (it would add table entries;
+//   destruction goes through _DestroyClassInstance) and no overloaded
+//   operations (MSVC groups overloads together in the table).
+// - The three entry points are plain C functions (C calling convention, the
+//   names exported undecorated, exactly as written). The records passed to
+//   them are plain structures without padding.
+// - The library may post the connection-state message from any thread; no
+//   operation is ever called from more than one thread at a time, and all of
+//   them from the thread that created the object.
 
 #include <cstddef>
 #include <cstdint>
