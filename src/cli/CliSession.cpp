@@ -2,15 +2,12 @@
 
 #include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxSerialData.h"
-#include "ecuconfig/ConfigurationPages.h"
 #include "ecuconfig/ConnectSequence.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "platform/UserInterface.h"
 
 CliSession::CliSession(TSerialDataModule &module, QTextStream &out)
     : m_module(module), m_out(out), m_journal(module, m_history) {
-  m_journal.SetCaptionProvider(
-      [this](const TNoxSerialData *item) { return ConfigurationPages::CaptionOf(m_module, item); });
   for (TNoxSerialData *item : m_module.DataItems()) {
     item->OnError = [this](TNoxSerialData *sender, int code, bool writing) {
       // A quantity this unit does not have is no failure (the command value).

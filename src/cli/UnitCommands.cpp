@@ -122,8 +122,7 @@ int UnitCommands::EraseEeprom(bool confirmed) {
     return EXIT_BUSY;
   UserInterface &ui = UserInterface::Current();
   ui.SetBusyCursor(true);
-  // Any value but the check value makes the unit erase itself.
-  const bool written = module.CHECKUP->SetIntValue(8);
+  const bool written = module.SendEraseCommand();
   Clock::Current().Sleep(1000);
   ui.BeginWait(module.WaitRequestFor(19, 20));
   module.ReloadAllItems();

@@ -23,7 +23,7 @@ void RehearsedWrites::Stop() {
 void RehearsedWrites::Report(const std::set<int> &sent, const std::map<int, int> &failed,
                              const std::set<int> &passed) const {
   std::vector<const ItemWrite *> merged; // first write of each item on a rehearsed byte
-  std::map<const TNoxSerialData *, std::int32_t> last;
+  std::map<const TNoxSerialData *, const ItemWrite *> last;
   for (const ItemWrite &write : m_writes) {
     auto *item = qobject_cast<TNoxNumber *>(write.Item);
     const bool rehearsed = item && item->ByAddress() && !passed.count(item->Address()) &&
@@ -34,12 +34,15 @@ void RehearsedWrites::Report(const std::set<int> &sent, const std::map<int, int>
     }
     if (!last.count(item))
       merged.push_back(&write);
-    last[item] = write.NewRaw;
+    last[item] = &write;
   }
   for (const ItemWrite *first : merged) {
     auto *item = qobject_cast<TNoxNumber *>(first->Item);
+    // From the value before the load to the last one, made by whoever made
+    // the last: the file's own value after a handler's rewrite is the file's.
     ItemWrite change = *first;
-    change.NewRaw = last[item];
+    change.NewRaw = last[item]->NewRaw;
+    change.ByHandlerOf = last[item]->ByHandlerOf;
     const std::int32_t mask = item->DataMask();
     if ((change.OldRaw & mask) == (change.NewRaw & mask))
       continue;

@@ -85,6 +85,10 @@ public:
   void LoadAllDefaults();
   void ClearLiveValues();
   void NotifyAllItems();
+  // Writes the check byte's erase value: the unit restores its factory
+  // configuration. False when the write was refused or failed. The caller
+  // gives the unit time, then reads everything again.
+  bool SendEraseCommand();
 
 Q_SIGNALS:
   // A connect identified the unit and read every item: the configuration as

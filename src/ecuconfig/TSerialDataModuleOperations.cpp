@@ -1,5 +1,7 @@
 // The data module's operations on the connection, on all items at once and
 // on configuration files; the work is done by the classes named below.
+#include "dataitems/TNoxNumber.h"
+#include "dataitems/WriteOrigin.h"
 #include "ecuconfig/ConfigurationEnvelope.h"
 #include "ecuconfig/ConfigurationFile.h"
 #include "ecuconfig/ConnectSequence.h"
@@ -25,6 +27,13 @@ void TSerialDataModule::LoadAllDefaults() { ItemBulkOperations(*this).LoadAllDef
 void TSerialDataModule::ClearLiveValues() { ItemBulkOperations(*this).ClearLiveValues(); }
 
 void TSerialDataModule::NotifyAllItems() { ItemBulkOperations(*this).NotifyAllItems(); }
+
+bool TSerialDataModule::SendEraseCommand() {
+  // Any value but the check value makes the unit erase itself.
+  constexpr std::int32_t ERASE_COMMAND = 8;
+  const WriteOrigin erase(WriteOrigin::Kind::EepromErase);
+  return CHECKUP->SetIntValue(ERASE_COMMAND);
+}
 
 bool TSerialDataModule::SaveConfiguration(const QString &fileName) { return ConfigurationFile(*this).Save(fileName); }
 

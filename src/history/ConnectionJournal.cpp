@@ -4,6 +4,7 @@
 #include "dataitems/TNoxNumber.h"
 #include "dataitems/WriteOrigin.h"
 #include "ecuconfig/ConfigurationFile.h"
+#include "ecuconfig/ConfigurationPages.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "platform/UserAction.h"
 #include "platform/UserInterface.h"
@@ -27,10 +28,6 @@ ConnectionJournal::ConnectionJournal(TSerialDataModule &module, WorkshopHistory 
 ConnectionJournal::~ConnectionJournal() {
   if (m_tapKey >= 0)
     ItemWriteTap::Remove(m_tapKey);
-}
-
-void ConnectionJournal::SetCaptionProvider(std::function<QString(const TNoxSerialData *)> provider) {
-  m_captions = std::move(provider);
 }
 
 QString ConnectionJournal::IdentificationText(const NoxIdentification &record) {
@@ -111,8 +108,9 @@ void ConnectionJournal::Record(const ItemWrite &write) {
   ChangeRecord record;
   record.Time = m_clock();
   record.Item = write.Item->objectName();
-  if (m_captions)
-    record.Caption = m_captions(write.Item);
+  // The page table knows every field, whether or not a window shows it; the
+  // changed bits tell apart the check boxes that share one byte.
+  record.Caption = ConfigurationPages::CaptionOf(m_module, write.Item, write.OldRaw ^ write.NewRaw);
   record.OldValue = write.Item->ConvertToUser(write.OldRaw);
   record.NewValue = write.Item->ConvertToUser(write.NewRaw);
   record.OldRaw = write.OldRaw;

@@ -31,8 +31,6 @@ public:
   HistoryConnection Current() const { return m_current; }
   // This connection's records so far (what the report prints).
   QList<ChangeRecord> Changes() const { return m_changes; }
-  // Caption of an item's field in the current language; empty without one.
-  void SetCaptionProvider(std::function<QString(const TNoxSerialData *)> provider);
   // Rewrites the open connection's note.
   bool SetNote(const QString &note);
 
@@ -56,7 +54,6 @@ private:
 
   TSerialDataModule &m_module;
   WorkshopHistory &m_history;
-  std::function<QString(const TNoxSerialData *)> m_captions;
   std::function<QDateTime()> m_clock;
   HistoryConnection m_current;
   QList<ChangeRecord> m_changes;

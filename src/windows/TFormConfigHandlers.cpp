@@ -24,7 +24,6 @@ constexpr int TEXT_ERASE_QUESTION = 22;
 constexpr int TEXT_WAIT_CAPTION = 19;
 constexpr int TEXT_WAIT_LINE = 20;
 constexpr int TEXT_ERASE_REFUSED = 215;
-constexpr int ERASE_COMMAND = 8;
 constexpr std::uint32_t ERASE_SETTLE_MS = 1000;
 constexpr int HINT_GAP = 15;
 } // namespace
@@ -156,7 +155,7 @@ void TFormConfig::ButtonResetClick() {
   }
   // A refused command leaves the unit as it was: reading it all again under
   // the wait window would pass it off as erased.
-  if (!m_module.CHECKUP->SetIntValue(ERASE_COMMAND)) {
+  if (!m_module.SendEraseCommand()) {
     m_module.DataRefresher->SetRunning(true);
     ui.SetBusyCursor(false);
     ui.ShowMessage(m_module.Text(TEXT_ERASE_REFUSED), windowTitle(), MessageIcon::Error);

@@ -197,7 +197,7 @@ void TFormHistory::ShowChanges() {
   m_changes->setRowCount(static_cast<int>(records.size()));
   for (int row = 0; row < records.size(); ++row) {
     const ChangeRecord &record = records.at(row);
-    QString caption = FieldCaption ? FieldCaption(record.Item) : QString();
+    QString caption = FieldCaption ? FieldCaption(record.Item, record.OldRaw ^ record.NewRaw) : QString();
     if (caption.isEmpty())
       caption = record.Caption.isEmpty() ? record.Item : record.Caption;
     auto *values = ReadOnlyItem(ValueText(record, record.OldValue) + QStringLiteral(" \u2192 ") +
@@ -240,7 +240,7 @@ QString TFormHistory::OriginText(const ChangeRecord &record) const {
   if (record.Source == ChangeRecord::Origin::FileLoad)
     name = name.arg(QFileInfo(record.OriginDetail).fileName());
   else if (record.Source == ChangeRecord::Origin::Handler) {
-    QString by = FieldCaption ? FieldCaption(record.OriginDetail) : QString();
+    QString by = FieldCaption ? FieldCaption(record.OriginDetail, -1) : QString();
     name = name.arg(by.isEmpty() ? record.OriginDetail : by);
   }
   return name;

@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <cstdint>
 #include <functional>
 
 class QLabel;
@@ -32,7 +33,7 @@ public:
   QString ExportFolder;
   // The caption of the field that shows a parameter (by item name) in the
   // current language; empty where none does, and the logged caption is shown.
-  std::function<QString(const QString &itemName)> FieldCaption;
+  std::function<QString(const QString &itemName, std::int32_t changedBits)> FieldCaption;
 
   void ApplyTexts();
   // Reads the history folder again, keeping the selected connection.

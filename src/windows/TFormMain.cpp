@@ -7,7 +7,6 @@
 #include "dataitems/TNoxNumber.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "history/UndoStack.h"
-#include "ecuconfig/ConfigurationPages.h"
 #include "history/ConnectionJournal.h"
 #include "storage/TNoxRegistryData.h"
 #include "translator/TTranslator.h"
@@ -111,10 +110,6 @@ TFormMain::TFormMain(TSerialDataModule &module, const TFormMainOptions &options,
   m_history = std::make_unique<WorkshopHistory>(
       options.HistoryFolder.isEmpty() ? WorkshopHistory::DefaultFolder() : options.HistoryFolder);
   m_journal = new ConnectionJournal(m_module, *m_history, this);
-  // The core's page table knows every field's caption, whether or not the
-  // configuration window is open.
-  m_journal->SetCaptionProvider(
-      [this](const TNoxSerialData *item) { return ConfigurationPages::CaptionOf(m_module, item); });
   m_reports->Changes = [this] { return m_journal->Changes(); };
   connect(&m_module, &TSerialDataModule::ConnectionClosed, this, [this] { m_statusWarning->clear(); });
 }

@@ -164,10 +164,10 @@ void TFormMain::ActionHistoryExecute(QWidget *owner) {
       [this](const QString &fileName, QWidget *over) { return LoadConfigurationFile(fileName, over); },
       owner ? owner : this);
   window.ExportFolder = InitialFileFolder();
-  window.FieldCaption = [this](const QString &itemName) {
+  window.FieldCaption = [this](const QString &itemName, std::int32_t changedBits) {
     for (TNoxSerialData *item : m_module.DataItems())
       if (item->objectName() == itemName)
-        return ConfigurationPages::CaptionOf(m_module, item);
+        return ConfigurationPages::CaptionOf(m_module, item, changedBits);
     return QString();
   };
   window.exec();

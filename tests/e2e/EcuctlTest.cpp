@@ -63,6 +63,7 @@ protected:
     for (const QString &assignment : extraEnvironment)
       environment.insert(assignment.section(QLatin1Char('='), 0, 0), assignment.section(QLatin1Char('='), 1));
     environment.insert(QStringLiteral("NOX_SIMECU_CONFIG"), Path("unit.ini"));
+    environment.insert(QStringLiteral("NOX_HISTORY_DIR"), Path("history"));
     process.setProcessEnvironment(environment);
     process.start(DynamicLibrary::ExecutableFolder() + QStringLiteral("/ecuctl"), arguments);
     process.waitForFinished(60000);
@@ -101,6 +102,56 @@ TEST_F(EcuctlTest, SetWritesTheUnitAndAnotherRunReadsItBack) {
   EXPECT_TRUE(result.out.contains(QStringLiteral("TEMPO_SOVRAPPOSIZIONE=0.6\n")));
   result = Run({"get", "TIPO_ACCENSIONE", "TEMPO_SOVRAPPOSIZIONE", "TIPO_EMULAZIONE"});
   EXPECT_EQ(result.out, QStringLiteral("TIPO_ACCENSIONE=5\nTEMPO_SOVRAPPOSIZIONE=0.6\nTIPO_EMULAZIONE=2\n"));
+}
+
+TEST_F(EcuctlTest, HistoryListsEveryConnectionAndShowsItsChanges) {
+  ASSERT_EQ(Run({"set", "GiriCutOff=1800"}).exitCode, 0);
+  ASSERT_EQ(Run({"save", Path("car.kfg")}).exitCode, 0);
+  ASSERT_EQ(Run({"set", "GiriCutOff=2000"}).exitCode, 0);
+  ASSERT_EQ(Run({"load", Path("car.kfg")}).exitCode, 0);
+  auto json = [this](const QStringList &arguments) {
+    const Result result = Run(arguments);
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    return QJsonDocument::fromJson(result.out.toUtf8()).array();
+  };
+
+  const QJsonArray connections = json({"history", "--format", "json"});
+  ASSERT_EQ(connections.size(), 4) << "one entry per command that connected";
+  QStringList changes;
+  for (const QJsonValue &connection : connections)
+    changes << connection[QLatin1String("changes")].toString();
+  EXPECT_EQ(changes, (QStringList{"1", "1", "0", "1"})) << "newest first";
+  EXPECT_EQ(connections[0][QLatin1String("n")].toString(), QStringLiteral("1"));
+
+  auto only = [](const QJsonArray &records) {
+    EXPECT_EQ(records.size(), 1);
+    return records.isEmpty() ? QJsonObject() : records[0].toObject();
+  };
+  const QJsonObject load = only(json({"history", "show", "1", "--format", "json"}));
+  EXPECT_EQ(load[QLatin1String("item")].toString(), QStringLiteral("GiriCutOff"));
+  EXPECT_EQ(load[QLatin1String("origin")].toString(), QStringLiteral("file-load"));
+  EXPECT_EQ(load[QLatin1String("detail")].toString(), QDir::toNativeSeparators(Path("car.kfg")));
+  EXPECT_EQ(load[QLatin1String("old")].toString(), QStringLiteral("2000"));
+  EXPECT_EQ(load[QLatin1String("new")].toString(), QStringLiteral("1800"));
+  EXPECT_EQ(load[QLatin1String("outcome")].toString(), QStringLiteral("written"));
+  const QJsonObject edit = only(json({"history", "show", "2", "--format", "json"}));
+  EXPECT_EQ(edit[QLatin1String("origin")].toString(), QStringLiteral("field-edit"));
+  EXPECT_FALSE(edit[QLatin1String("caption")].toString().isEmpty());
+
+  // A torn line at the end of a log is skipped with a warning, never fatal.
+  const QString id = connections[0][QLatin1String("id")].toString();
+  QFile log(QDir(Path("history")).filePath(id + QStringLiteral(".jsonl")));
+  ASSERT_TRUE(log.open(QIODevice::Append));
+  log.write("{\"time\": \"2026-12-09T06:3");
+  log.close();
+  const Result torn = Run({"history", "show", "1", "--format", "csv"});
+  EXPECT_EQ(torn.exitCode, 0);
+  EXPECT_FALSE(torn.err.isEmpty());
+  EXPECT_EQ(torn.out.count(QStringLiteral("GiriCutOff")), 1);
+
+  const Result missing = Run({"history", "show", "5"});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_TRUE(missing.err.contains(QStringLiteral("lists 4"))) << missing.err.toStdString();
 }
 
 struct UsageCase {

@@ -2,6 +2,7 @@
 #include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
 #include "dataitems/WriteOrigin.h"
+#include "ecuconfig/ConfigurationPages.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "history/WorkshopHistory.h"
 #include "support/FakeClock.h"
@@ -98,7 +99,7 @@ TEST_F(ConnectionJournalTest, EveryOriginIsLoggedAndReadBack) {
        "TIPO_ACCENSIONE",
        ItemWrite::Result::Written},
       {"erase",
-       [&] { module.CHECKUP->SetIntValue(8); },
+       [&] { EXPECT_TRUE(module.SendEraseCommand()); },
        "CHECKUP",
        Origin::EepromErase,
        {},
@@ -128,6 +129,27 @@ TEST_F(ConnectionJournalTest, EveryOriginIsLoggedAndReadBack) {
   EXPECT_EQ(first.NewRaw, 151);
   EXPECT_DOUBLE_EQ(first.NewValue, 0.6);
   EXPECT_EQ(history.Connections().front().ChangeCount, history.Changes(journal.Current().Id).size());
+}
+
+// Check boxes sharing one byte are told apart by the bit that changed.
+TEST_F(ConnectionJournalTest, ASharedFlagByteIsLoggedUnderTheBoxThatChanged) {
+  ASSERT_TRUE(module.LoadLanguageLibrary());
+  Connect();
+  QStringList logged;
+  qsizetype boxes = 0;
+  for (const std::int32_t bit : {1, 4, 8}) {
+    SCOPED_TRACE(bit);
+    const qsizetype before = history.Changes(journal.Current().Id).size();
+    module.FLAG_GONFIGURAZIONE->SetIntValue(module.FLAG_GONFIGURAZIONE->RawValue() ^ bit);
+    for (const ChangeRecord &r : history.Changes(journal.Current().Id).mid(before))
+      if (r.Item == QLatin1String("FLAG_GONFIGURAZIONE"))
+        logged << r.Caption;
+    ASSERT_EQ(logged.size(), ++boxes) << "one record per box";
+    EXPECT_FALSE(logged.back().isEmpty());
+    EXPECT_EQ(logged.back(), ConfigurationPages::CaptionOf(module, module.FLAG_GONFIGURAZIONE, bit));
+  }
+  logged.removeDuplicates();
+  EXPECT_EQ(logged.size(), 3) << "three boxes, three captions";
 }
 
 // The unit as found comes back from its restore point after edits; the same
