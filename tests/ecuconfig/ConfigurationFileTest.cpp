@@ -1,21 +1,21 @@
+#include "ecuconfig/ConfigurationFile.h"
 #include "dataitems/NumberConversion.h"
 #include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
 #include "ecuconfig/ConfigurationEnvelope.h"
-#include "ecuconfig/ConfigurationFile.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "storage/TMemIniData.h"
 #include "support/CaseName.h"
 #include "support/FakeClock.h"
 #include "support/LocaleScope.h"
 #include "support/RecordingUserInterface.h"
+#include "support/SimulatedUnit.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 #include <array>
 #include <bit>
 #include <gtest/gtest.h>
@@ -149,22 +149,16 @@ INSTANTIATE_TEST_SUITE_P(
 class SimulatedUnitFileTest : public OfflineFileTest {
 protected:
   void SetUp() override {
-    ASSERT_TRUE(config.open());
-    config.write("latency_ms = 0\ndefault_acquired_after_ms = 0\n");
-    config.flush();
-    qputenv("NOX_SIMECU_CONFIG", config.fileName().toLocal8Bit());
+    ASSERT_TRUE(unit.IsValid());
     ASSERT_EQ(module.ConnectAndReadAll(4, 0), 0);
   }
-  void TearDown() override {
-    module.CloseConnection(false);
-    qunsetenv("NOX_SIMECU_CONFIG");
-  }
+  void TearDown() override { module.CloseConnection(false); }
   int Byte(int address) {
     std::int32_t value = -1;
     module.NoxConnection->ProtocolObject()->ReadAtAddress(0, address, &value);
     return value;
   }
-  QTemporaryFile config;
+  SimulatedUnitSettings unit;
 };
 
 class RoundTripTest : public SimulatedUnitFileTest, public ::testing::WithParamInterface<QLocale::Language> {};

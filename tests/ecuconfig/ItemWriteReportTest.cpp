@@ -4,10 +4,10 @@
 #include "ecuconfig/TSerialDataModule.h"
 #include "support/FakeClock.h"
 #include "support/RecordingUserInterface.h"
+#include "support/SimulatedUnit.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 #include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
@@ -30,10 +30,7 @@ struct Reported {
 class ItemWriteReportTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    ASSERT_TRUE(config.open());
-    config.write("latency_ms = 0\ndefault_acquired_after_ms = 0\nwrite_fail = 205\n");
-    config.flush();
-    qputenv("NOX_SIMECU_CONFIG", config.fileName().toLocal8Bit());
+    ASSERT_TRUE(unit.IsValid());
     ASSERT_EQ(module.ConnectAndReadAll(4, 0), 0);
     key = ItemWriteTap::Add([this](const ItemWrite &w) {
       reported.push_back({w.Item->objectName(), w.OldRaw, w.NewRaw, w.Outcome,
@@ -44,12 +41,11 @@ protected:
   void TearDown() override {
     ItemWriteTap::Remove(key);
     module.CloseConnection(false);
-    qunsetenv("NOX_SIMECU_CONFIG");
   }
 
   FakeClock clock;
   RecordingUserInterface ui;
-  QTemporaryFile config;
+  SimulatedUnitSettings unit{QByteArray(SimulatedUnitSettings::FAST) + "write_fail = 205\n"};
   QTemporaryDir dir;
   TSerialDataModule module;
   std::vector<Reported> reported;

@@ -10,11 +10,11 @@
 #include "platform/UserAction.h"
 #include "support/FakeClock.h"
 #include "support/RecordingUserInterface.h"
+#include "support/SimulatedUnit.h"
 #include "translator/TTranslator.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 #include <functional>
 #include <gtest/gtest.h>
 #include <random>
@@ -47,31 +47,16 @@ private:
 class UndoStackTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    ASSERT_TRUE(config.open());
-    config.write("latency_ms = 0\ndefault_acquired_after_ms = 0\n");
-    config.flush();
-    qputenv("NOX_SIMECU_CONFIG", config.fileName().toLocal8Bit());
+    ASSERT_TRUE(unit.IsValid());
     module.Translator->SetDllName(QCoreApplication::applicationDirPath() + QStringLiteral("/Languages.dll"));
     module.Translator->LoadLanguageLibrary();
     module.ApplyProcessTexts();
     ASSERT_EQ(module.ConnectAndReadAll(4, 0), 0);
   }
-  void TearDown() override {
-    module.CloseConnection(false);
-    qunsetenv("NOX_SIMECU_CONFIG");
-  }
+  void TearDown() override { module.CloseConnection(false); }
 
-  // The unit's whole memory, read past the items and any front object; an
-  // address the unit does not map reads as "?".
-  std::string Memory() {
-    std::string bytes;
-    NoxProtocolObject *unit = module.NoxConnection->LibraryObject();
-    for (int address = 0; address < 256; ++address) {
-      std::int32_t value = 0;
-      bytes += unit->ReadAtAddress(0, address, &value) ? std::to_string(value) + ' ' : "? ";
-    }
-    return bytes;
-  }
+  // The unit's whole memory, read past the items and any front object.
+  std::string Memory() { return SimulatedUnitSettings::MemoryText(module.NoxConnection->LibraryObject()); }
   static int At(const std::string &memory, int address) {
     return QByteArray::fromStdString(memory).split(' ').value(address).toInt();
   }
@@ -89,7 +74,7 @@ protected:
 
   FakeClock clock;
   RecordingUserInterface ui;
-  QTemporaryFile config;
+  SimulatedUnitSettings unit;
   QTemporaryDir dir;
   TSerialDataModule module;
   UndoStack stack{module};

@@ -7,10 +7,11 @@
 #include "history/WorkshopHistory.h"
 #include "support/FakeClock.h"
 #include "support/RecordingUserInterface.h"
+#include "support/SimulatedUnit.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -22,33 +23,19 @@ using Origin = ChangeRecord::Origin;
 // Writes to address 205 fail.
 class ConnectionJournalTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    ASSERT_TRUE(config.open());
-    config.write("latency_ms = 0\ndefault_acquired_after_ms = 0\nwrite_fail = 205\n");
-    config.flush();
-    qputenv("NOX_SIMECU_CONFIG", config.fileName().toLocal8Bit());
-  }
-  void TearDown() override {
-    module.CloseConnection(false);
-    qunsetenv("NOX_SIMECU_CONFIG");
-  }
+  void SetUp() override { ASSERT_TRUE(unit.IsValid()); }
+  void TearDown() override { module.CloseConnection(false); }
   void Connect() {
     module.CloseConnection(false);
     ASSERT_EQ(module.ConnectAndReadAll(4, 0), 0);
   }
   QList<int> Memory() {
-    QList<int> bytes;
-    for (int address = 161; address <= 226; ++address) {
-      std::int32_t value = -1;
-      module.NoxConnection->ProtocolObject()->ReadAtAddress(0, address, &value);
-      bytes << value;
-    }
-    return bytes;
+    return SimulatedUnitSettings::Memory(module.NoxConnection->ProtocolObject(), 161, 226);
   }
 
   FakeClock clock;
   RecordingUserInterface ui;
-  QTemporaryFile config;
+  SimulatedUnitSettings unit{QByteArray(SimulatedUnitSettings::FAST) + "write_fail = 205\n"};
   QTemporaryDir dir;
   TSerialDataModule module;
   WorkshopHistory history{dir.filePath(QStringLiteral("history"))};
@@ -82,7 +69,7 @@ TEST_F(ConnectionJournalTest, EveryOriginIsLoggedAndReadBack) {
        {},
        ItemWrite::Result::Failed},
       {"file load", [&] { module.LoadConfiguration(file); }, "TEMPO_SOVRAPPOSIZIONE", Origin::FileLoad,
-       QFileInfo(file).absoluteFilePath(), ItemWrite::Result::Written},
+       QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath()), ItemWrite::Result::Written},
       {"undo",
        [&] {
          const WriteOrigin undo(WriteOrigin::Kind::Undo);

@@ -6,6 +6,7 @@
 #include "ecuconfig/TSerialDataModule.h"
 #include "platform/DynamicLibrary.h"
 #include "support/RecordingUserInterface.h"
+#include "support/SimulatedUnit.h"
 #include "translator/TTranslator.h"
 #include "windows/TFormCompare.h"
 #include "windows/TFormMain.h"
@@ -61,32 +62,17 @@ class CompareDialog : public ::testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(Dir.isValid());
-    QFile config(Dir.filePath(QStringLiteral("unit.ini")));
-    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-    config.write("latency_ms = 0\ndefault_acquired_after_ms = 0\n");
-    config.close();
-    qputenv("NOX_SIMECU_CONFIG", config.fileName().toLocal8Bit());
+    ASSERT_TRUE(Unit.IsValid());
     Module.Translator->SetDllName(DynamicLibrary::ExecutableFolder() + QStringLiteral("/Languages.dll"));
     ASSERT_TRUE(Module.Translator->LoadLanguageLibrary());
     Module.Translator->SetLanguage(1);
     ASSERT_EQ(Module.ConnectAndReadAll(4, 0), 0);
     ASSERT_TRUE(Module.SaveConfiguration(File()));
   }
-  void TearDown() override { qunsetenv("NOX_SIMECU_CONFIG"); }
 
   QString File() const { return Dir.filePath(QStringLiteral("car.kfg")); }
 
-  // Every byte of the unit's configuration memory.
-  QList<int> Memory() {
-    QList<int> bytes;
-    NoxProtocolObject *unit = Module.NoxConnection->ProtocolObject();
-    for (int address = 0; address < 256; ++address) {
-      std::int32_t value = -1;
-      unit->ReadAtAddress(0, address, &value);
-      bytes << value;
-    }
-    return bytes;
-  }
+  QList<int> Memory() { return SimulatedUnitSettings::Memory(Module.NoxConnection->LibraryObject()); }
 
   // Runs the comparison and answers the dialog with a key, if one shows.
   bool Confirm(Qt::Key answer, bool tickDoNotShow = false) {
@@ -100,6 +86,7 @@ protected:
 
   RecordingUserInterface Ui;
   QTemporaryDir Dir;
+  SimulatedUnitSettings Unit;
   TSerialDataModule Module;
   TFormCompare::CaptionLookup Captions = [this](const TNoxNumber *item) {
     return item == Module.GiriCutOff ? QStringLiteral("Cut-off RPM") : QString();

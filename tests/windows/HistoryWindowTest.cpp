@@ -3,6 +3,7 @@
 #include "SimulatedUnitWindowFixture.h"
 #include "dataitems/TNoxNumber.h"
 #include "history/ConnectionJournal.h"
+#include "support/SimulatedUnit.h"
 #include "windows/TFormCompare.h"
 #include "windows/TFormHistory.h"
 #include "windows/TFormMain.h"
@@ -96,15 +97,7 @@ protected:
   }
   void Disconnect() { Module.NoxConnection->ProtocolObject()->Disconnect(); }
   // Every readable byte of the unit (-1 where it has no memory).
-  QList<int> Memory() {
-    QList<int> bytes;
-    NoxProtocolObject *unit = Module.NoxConnection->ProtocolObject();
-    for (int address = 0; address < 256; ++address) {
-      std::int32_t value = -1;
-      bytes << (unit->ReadAtAddress(0, address, &value) ? value : -1);
-    }
-    return bytes;
-  }
+  QList<int> Memory() { return SimulatedUnitSettings::Memory(Module.NoxConnection->LibraryObject()); }
   // F7 (or the File menu's item: offscreen, a closed dialog does not hand
   // the activation back for a second key) opens the window over the main
   // window; the steps run in it.

@@ -6,6 +6,7 @@
 #include "controls/TValueEditEx.h"
 #include "dataitems/TDataRefresher.h"
 #include "support/FakeClock.h"
+#include "support/SimulatedUnit.h"
 #include "windows/TFormConfig.h"
 #include "windows/TFormMain.h"
 
@@ -33,16 +34,7 @@ protected:
     Main.reset();
     SimulatedUnitWindowFixture::TearDown();
   }
-  // Every byte the unit maps, read past the items' caches.
-  std::string Memory() {
-    std::string bytes;
-    NoxProtocolObject *unit = Module.NoxConnection->ProtocolObject();
-    for (int address = 0; address < 256; ++address) {
-      std::int32_t value = 0;
-      bytes += unit->ReadAtAddress(0, address, &value) ? std::to_string(value) + ' ' : "? ";
-    }
-    return bytes;
-  }
+  std::string Memory() { return SimulatedUnitSettings::MemoryText(Module.NoxConnection->LibraryObject()); }
   static void Press(Qt::Key key, Qt::KeyboardModifiers modifiers) {
     QTest::keyClick(QApplication::focusWidget(), key, modifiers);
   }

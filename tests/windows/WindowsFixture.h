@@ -1,10 +1,10 @@
 #pragma once
 #include "support/RecordingUserInterface.h"
+#include "support/SimulatedUnit.h"
 
 #include <QByteArray>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 #include <gtest/gtest.h>
 
 // A fresh settings store and a simulated unit shaped by the given
@@ -16,19 +16,11 @@ protected:
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
     UseUnit({});
   }
-  void TearDown() override { qunsetenv("NOX_SIMECU_CONFIG"); }
-
-  void UseUnit(const QByteArray &lines) {
-    m_unit = std::make_unique<QTemporaryFile>();
-    ASSERT_TRUE(m_unit->open());
-    m_unit->write(lines);
-    m_unit->flush();
-    qputenv("NOX_SIMECU_CONFIG", m_unit->fileName().toLocal8Bit());
-  }
+  void UseUnit(const QByteArray &lines) { ASSERT_TRUE(m_unit.Use(lines)); }
 
   RecordingUserInterface m_ui;
 
 private:
   QTemporaryDir m_settings;
-  std::unique_ptr<QTemporaryFile> m_unit;
+  SimulatedUnitSettings m_unit{QByteArray()};
 };
