@@ -9,6 +9,7 @@
 #include "cli/UnitCommands.h"
 #include "dataitems/TNoxConnection.h"
 #include "ecuconfig/TSerialDataModule.h"
+#include "platform/DynamicLibrary.h"
 #include "platform/Terminal.h"
 #include "platform/UserAction.h"
 #include "translator/TTranslator.h"
@@ -61,8 +62,8 @@ connection's change log. The history folder is the user's application data
 folder + /history; NOX_HISTORY_DIR overrides it.
 
 Options:
-  --library NAME                protocol library (default ProtoNOX.dll, which is
-                                libProtoNOX.so beside this program)
+  --library NAME                protocol library (default ProtoNOX.dll: the
+                                file @FILE@ beside this program)
   --language N                  language of the messages: 0 Italian, 1 English
                                 (default), 2 German, 3 French, 4 Polish
   --help                        this text
@@ -122,6 +123,14 @@ QList<QCommandLineOption> CommandOptions(const QString &command) {
   return {};
 }
 
+// The help names the default library's file as this system calls it.
+void PrintHelp(std::FILE *stream) {
+  const QString file = DynamicLibrary::PlatformFileName(QStringLiteral("ProtoNOX.dll"));
+  QString help = QString::fromUtf8(HELP);
+  help.replace(QStringLiteral("@FILE@"), file);
+  std::fputs(help.toLocal8Bit().constData(), stream);
+}
+
 // The value of an option given after the command, else before it.
 QString Value(const QCommandLineParser &global, const QCommandLineParser &local,
               const QCommandLineOption &option) {
@@ -130,7 +139,7 @@ QString Value(const QCommandLineParser &global, const QCommandLineParser &local,
 
 int Run(const QStringList &arguments) {
   if (arguments.size() <= 1) {
-    std::fputs(HELP, stderr);
+    PrintHelp(stderr);
     return EXIT_USAGE;
   }
   // Global options, then the command and its own options.
@@ -140,7 +149,7 @@ int Run(const QStringList &arguments) {
   if (!global.parse(arguments))
     return Usage(global.errorText());
   if (global.isSet(HelpOption)) {
-    std::fputs(HELP, stdout);
+    PrintHelp(stdout);
     return EXIT_OK;
   }
   QStringList args = global.positionalArguments();
@@ -155,7 +164,7 @@ int Run(const QStringList &arguments) {
   if (!local.parse(args))
     return Usage(local.errorText());
   if (local.isSet(HelpOption)) {
-    std::fputs(HELP, stdout);
+    PrintHelp(stdout);
     return EXIT_OK;
   }
   args = local.positionalArguments();

@@ -32,9 +32,18 @@ QString LocalTime(const QDateTime &utc, const char *format) {
   return utc.toLocalTime().toString(QLatin1String(format));
 }
 
-// A change as the field showing the item would show both values.
-ConfigurationReport::Change ChangeOf(TSerialDataModule &module, const ChangeRecord &record) {
-  ConfigurationReport::Change change;
+QString Escaped(const QString &text) {
+  return text.toHtmlEscaped();
+}
+
+QString Joined(const QString &value, const QString &unit) {
+  return unit.isEmpty() ? value : value + QLatin1Char(' ') + unit;
+}
+} // namespace
+
+ConfigurationReport::Change ConfigurationReport::ChangeOf(TSerialDataModule &module,
+                                                          const ChangeRecord &record) {
+  Change change;
   change.Time = record.Time;
   const TNoxSerialData *item = nullptr;
   for (const TNoxSerialData *candidate : module.DataItems())
@@ -64,15 +73,6 @@ ConfigurationReport::Change ChangeOf(TSerialDataModule &module, const ChangeReco
     change.Outcome = module.Text(TEXT_FAILED).arg(record.Status);
   return change;
 }
-
-QString Escaped(const QString &text) {
-  return text.toHtmlEscaped();
-}
-
-QString Joined(const QString &value, const QString &unit) {
-  return unit.isEmpty() ? value : value + QLatin1Char(' ') + unit;
-}
-} // namespace
 
 QString ConfigurationReport::IdentificationText(const TSerialDataModule &module) {
   const auto &bytes = module.Identification.Bytes;
@@ -109,7 +109,7 @@ QString ConfigurationReport::Html() const {
   QString html;
   html += QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>") + Escaped(Title) +
           QStringLiteral("</title></head>\n<body>\n<h1>") + Escaped(Title) +
-          QStringLiteral("</h1>\n<table>\n");
+          QStringLiteral("</h1>\n<table cellspacing=\"0\" cellpadding=\"3\">\n");
   auto row = [&html](const QString &label, const QString &value) {
     html += QStringLiteral("<tr><th align=\"left\">") + Escaped(label) + QStringLiteral("</th><td>") +
             Escaped(value) + QStringLiteral("</td></tr>\n");

@@ -48,6 +48,9 @@ struct ConfigurationReport {
   // The unit as the workshop history names it ("1-36-26"); empty when no
   // unit has been identified.
   static QString IdentificationText(const TSerialDataModule &module);
+  // A logged change as the field showing its item shows both values, in the
+  // current language (a check box's bit as its caption and yes or no).
+  static Change ChangeOf(TSerialDataModule &module, const ChangeRecord &record);
 
   QString Html() const;
   QString PlainText() const;

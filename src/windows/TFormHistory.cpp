@@ -2,7 +2,9 @@
 
 #include "dataitems/TNoxNumber.h"
 #include "dataitems/TNoxSerialData.h"
+#include "ecuconfig/ConfigurationPages.h"
 #include "ecuconfig/TSerialDataModule.h"
+#include "history/ConfigurationReport.h"
 #include "platform/UserInterface.h"
 
 #include <QApplication>
@@ -197,18 +199,17 @@ void TFormHistory::ShowChanges() {
   m_changes->setRowCount(static_cast<int>(records.size()));
   for (int row = 0; row < records.size(); ++row) {
     const ChangeRecord &record = records.at(row);
-    QString caption = FieldCaption ? FieldCaption(record.Item, record.OldRaw ^ record.NewRaw) : QString();
-    if (caption.isEmpty())
-      caption = record.Caption.isEmpty() ? record.Item : record.Caption;
-    auto *values = ReadOnlyItem(ValueText(record, record.OldValue) + QStringLiteral(" \u2192 ") +
-                                ValueText(record, record.NewValue));
+    // As the report shows it: the field's caption and values in the
+    // current language, a check box as yes or no.
+    const ConfigurationReport::Change shown = ConfigurationReport::ChangeOf(m_module, record);
+    auto *values = ReadOnlyItem(shown.OldValue + QStringLiteral(" \u2192 ") + shown.NewValue);
     values->setToolTip(QStringLiteral("0x%1 \u2192 0x%2")
                            .arg(record.OldRaw, 2, 16, QLatin1Char('0'))
                            .arg(record.NewRaw, 2, 16, QLatin1Char('0')));
     auto *origin = ReadOnlyItem(OriginText(record));
     origin->setToolTip(record.OriginDetail);
     m_changes->setItem(row, TimeColumn, ReadOnlyItem(TimeOfDay(record.Time)));
-    m_changes->setItem(row, ParameterColumn, ReadOnlyItem(caption));
+    m_changes->setItem(row, ParameterColumn, ReadOnlyItem(shown.Caption));
     m_changes->setItem(row, ValuesColumn, values);
     m_changes->setItem(row, OriginColumn, origin);
     m_changes->setItem(row, ResultColumn, ReadOnlyItem(ResultText(record)));
@@ -221,26 +222,15 @@ void TFormHistory::ShowChanges() {
   }
 }
 
-QString TFormHistory::ValueText(const ChangeRecord &record, double value) const {
-  QLocale locale;
-  locale.setNumberOptions(QLocale::OmitGroupSeparator);
-  QString text = locale.toString(value, 'g', 12);
-  for (const TNoxSerialData *item : m_module.DataItems()) {
-    if (item->objectName() == record.Item) {
-      if (!item->MeasureUnit().isEmpty())
-        text += QLatin1Char(' ') + item->MeasureUnit();
-      break;
-    }
-  }
-  return text;
-}
-
 QString TFormHistory::OriginText(const ChangeRecord &record) const {
   QString name = OriginName(m_module.Text(TEXT_ORIGINS), record.Source);
   if (record.Source == ChangeRecord::Origin::FileLoad)
     name = name.arg(QFileInfo(record.OriginDetail).fileName());
   else if (record.Source == ChangeRecord::Origin::Handler) {
-    QString by = FieldCaption ? FieldCaption(record.OriginDetail, -1) : QString();
+    QString by;
+    for (const TNoxSerialData *item : m_module.DataItems())
+      if (item->objectName() == record.OriginDetail)
+        by = ConfigurationPages::CaptionOf(m_module, item);
     name = name.arg(by.isEmpty() ? record.OriginDetail : by);
   }
   return name;

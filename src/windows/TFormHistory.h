@@ -3,7 +3,6 @@
 
 #include <QDialog>
 #include <QList>
-#include <cstdint>
 #include <functional>
 
 class QLabel;
@@ -31,9 +30,6 @@ public:
   std::function<QString(const QString &suggestedName)> ChooseExportFile;
   // Where the export's file dialog starts.
   QString ExportFolder;
-  // The caption of the field that shows a parameter (by item name) in the
-  // current language; empty where none does, and the logged caption is shown.
-  std::function<QString(const QString &itemName, std::int32_t changedBits)> FieldCaption;
 
   void ApplyTexts();
   // Reads the history folder again, keeping the selected connection.
@@ -60,7 +56,6 @@ private:
   void SaveSelectedAs();
   QString OriginText(const ChangeRecord &record) const;
   QString ResultText(const ChangeRecord &record) const;
-  QString ValueText(const ChangeRecord &record, double value) const;
 
   TSerialDataModule &m_module;
   WorkshopHistory &m_history;

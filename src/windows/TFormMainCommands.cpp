@@ -6,8 +6,8 @@
 #include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
 #include "ecuconfig/ConfigurationFile.h"
-#include "ecuconfig/ConfigurationPages.h"
 #include "ecuconfig/TSerialDataModule.h"
+#include "history/UndoStack.h"
 #include "platform/UserInterface.h"
 #include "storage/TNoxRegistryData.h"
 #include "translator/TTranslator.h"
@@ -111,8 +111,12 @@ void TFormMain::ActionConnectExecute() {
 
 void TFormMain::ActionDisconnectExecute() {
   TNoxConnection *connection = m_module.NoxConnection;
-  if (connection->Loaded() && connection->ProtocolObject()->IsConnected())
-    connection->ProtocolObject()->Disconnect();
+  if (!connection->Loaded() || !connection->ProtocolObject()->IsConnected())
+    return;
+  // The undo stack lives as long as the connection. Emptied first, the line
+  // going down afterwards is the fitter's own doing, not a lost line to warn of.
+  m_undo->Clear();
+  connection->ProtocolObject()->Disconnect();
 }
 
 void TFormMain::ActionSalvaFileExecute() {
@@ -164,12 +168,6 @@ void TFormMain::ActionHistoryExecute(QWidget *owner) {
       [this](const QString &fileName, QWidget *over) { return LoadConfigurationFile(fileName, over); },
       owner ? owner : this);
   window.ExportFolder = InitialFileFolder();
-  window.FieldCaption = [this](const QString &itemName, std::int32_t changedBits) {
-    for (TNoxSerialData *item : m_module.DataItems())
-      if (item->objectName() == itemName)
-        return ConfigurationPages::CaptionOf(m_module, item, changedBits);
-    return QString();
-  };
   window.exec();
 }
 

@@ -80,6 +80,8 @@ TEST_F(EcuctlTest, HelpListsCommandsAndExitCodes) {
   EXPECT_EQ(result.exitCode, 0);
   for (const char *word : {"identify", "read", "set NAME=VALUE", "erase-eeprom", "Exit codes", "10 diff"})
     EXPECT_TRUE(result.out.contains(QLatin1String(word))) << word;
+  EXPECT_TRUE(result.out.contains(DynamicLibrary::PlatformFileName(QStringLiteral("ProtoNOX.dll"))));
+  EXPECT_FALSE(result.out.contains(QLatin1Char('@'))) << "no placeholder is left";
 }
 
 TEST_F(EcuctlTest, ReadListsEveryItemAsJson) {

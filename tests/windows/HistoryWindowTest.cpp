@@ -132,13 +132,19 @@ TEST_F(HistoryWindow, ListsNewestFirstKeepsTheNoteAndLoadsTheUnitAsFound) {
   Connect();
   ASSERT_TRUE(Module.GiriCutOff->SetValue(3000));
   ASSERT_TRUE(Module.GiriCutOff->SetValue(3500));
+  // The default-position box, one bit of a byte that three boxes share.
+  ASSERT_FALSE(Module.FLAG_GONFIGURAZIONE->RawValue() & 8);
+  ASSERT_TRUE(Module.FLAG_GONFIGURAZIONE->SetIntValue(Module.FLAG_GONFIGURAZIONE->RawValue() | 8));
 
   OpenHistory(
       [&](TFormHistory &window) {
         EXPECT_EQ(QApplication::focusWidget(), window.ConnectionList());
         const ShownHistory newest = Read(window);
-        EXPECT_EQ(newest.Counts, (QStringList{"2", "1"}));
-        EXPECT_EQ(newest.Changes.size(), 2);
+        EXPECT_EQ(newest.Counts, (QStringList{"3", "1"}));
+        ASSERT_EQ(newest.Changes.size(), 3);
+        EXPECT_EQ(newest.Changes[2].mid(1, 2),
+                  (QStringList{Module.Text(86), Module.Text(273) + " \u2192 " + Module.Text(272)}))
+            << "a check box as the window shows it";
         Press(Qt::Key_Down); // the first connection
         const ShownHistory first = Read(window);
         ASSERT_EQ(first.Changes.size(), 1);
@@ -159,7 +165,7 @@ TEST_F(HistoryWindow, ListsNewestFirstKeepsTheNoteAndLoadsTheUnitAsFound) {
     Press(Qt::Key_Down);
     bool compared = false;
     WhenModal::Run<TFormCompare>([&](TFormCompare &compare) {
-      compared = compare.Table()->rowCount() == 1;
+      compared = compare.Table()->rowCount() == 2; // the speed and the box
       QTest::keyClick(&compare, Qt::Key_Return);
     });
     Press(Qt::Key_Tab); // the changes, then the load button
@@ -169,7 +175,7 @@ TEST_F(HistoryWindow, ListsNewestFirstKeepsTheNoteAndLoadsTheUnitAsFound) {
     EXPECT_TRUE(compared);
     EXPECT_EQ(Memory(), asFound);
     // The load is the open connection's change now.
-    EXPECT_EQ(Read(window).Counts.value(0), QStringLiteral("3"));
+    EXPECT_EQ(Read(window).Counts.value(0), QStringLiteral("5")) << "the speed and the box";
   });
   EXPECT_TRUE(Ui.Messages.isEmpty());
 }

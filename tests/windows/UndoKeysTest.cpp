@@ -5,6 +5,8 @@
 #include "controls/TNoxComboBox.h"
 #include "controls/TValueEditEx.h"
 #include "dataitems/TDataRefresher.h"
+#include "history/UndoStack.h"
+#include "platform/UserAction.h"
 #include "support/FakeClock.h"
 #include "support/SimulatedUnit.h"
 #include "windows/TFormConfig.h"
@@ -87,6 +89,32 @@ TEST_F(UndoKeysTest, UndoAndRedoReachTheUnitFromATextField) {
   EXPECT_EQ(Memory(), edited);
   EXPECT_EQ(temperature->text(), QStringLiteral("33"));
   EXPECT_TRUE(m_ui.Messages.isEmpty() && Ui.Messages.isEmpty());
+}
+
+// The stack dies with the connection either way; only a line the fitter did
+// not take down is worth a warning.
+TEST_F(UndoKeysTest, ADisconnectEmptiesTheStackAndOnlyALostLineWarns) {
+  for (const bool byTheFitter : {true, false}) {
+    SCOPED_TRACE(byTheFitter ? "Ctrl+D" : "line lost");
+    if (!Module.NoxConnection->ProtocolObject()->IsConnected())
+      Connect();
+    {
+      const UserAction edit; // the fitter's, as a confirmed field is
+      ASSERT_TRUE(Module.GiriPerCambio->SetValue(byTheFitter ? 2600 : 2700));
+    }
+    ASSERT_EQ(Main->Undo().UndoCount(), 1);
+    const qsizetype warnings = Ui.StatusWarnings.size();
+    if (byTheFitter) {
+      window_test::ShowActive(Main.get());
+      QTest::keyClick(Main.get(), Qt::Key_D, Qt::ControlModifier);
+    } else {
+      Module.NoxConnection->ProtocolObject()->Disconnect();
+    }
+    QCoreApplication::processEvents(); // the library's message about the line
+    EXPECT_FALSE(Module.NoxConnection->ProtocolObject()->IsConnected());
+    EXPECT_EQ(Main->Undo().UndoCount(), 0);
+    EXPECT_EQ(Ui.StatusWarnings.size() - warnings, byTheFitter ? 0 : 1);
+  }
 }
 
 } // namespace
