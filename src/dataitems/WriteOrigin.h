@@ -8,7 +8,7 @@
 // GUI thread only.
 class WriteOrigin {
 public:
-  enum class Kind { FieldEdit, FileLoad, Undo, Redo, EepromErase };
+  enum class Kind { FieldEdit, FileLoad, Undo, Redo, EepromErase, ConnectCorrection };
 
   explicit WriteOrigin(Kind kind, QString fileName = {});
   ~WriteOrigin();

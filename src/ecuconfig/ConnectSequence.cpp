@@ -3,6 +3,7 @@
 #include "dataitems/TDataRefresher.h"
 #include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
+#include "dataitems/WriteOrigin.h"
 #include "ecuconfig/ItemBulkOperations.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "platform/UserInterface.h"
@@ -60,8 +61,16 @@ int ConnectSequence::ConnectAndReadAll(int setupValue, int options) {
   bulk.ReloadAllItems((options & OPTION_READ_EVERY_TIME) ? ReadAllMode::EveryRead
                                                          : ReadAllMode::EachAddressOnce);
   bulk.ActivateLiveValues();
+  // The unit as found, before the correction below writes anything; a line
+  // lost during the read left cached values in the items that this unit may
+  // never have held, so there is nothing to keep then.
+  if (protocol->IsConnected())
+    Q_EMIT m_module.ConfigurationFound();
   m_module.DataRefresher->SetRunning((options & OPTION_KEEP_REFRESHING) != 0);
-  bulk.NormaliseOverRev();
+  {
+    const WriteOrigin correction(WriteOrigin::Kind::ConnectCorrection);
+    bulk.NormaliseOverRev();
+  }
   ui.EndWait();
   ui.SetBusyCursor(false);
   Q_EMIT m_module.ConfigurationRead();

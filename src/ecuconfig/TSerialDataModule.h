@@ -91,8 +91,11 @@ public:
   bool SendEraseCommand();
 
 Q_SIGNALS:
-  // A connect identified the unit and read every item: the configuration as
-  // found. Raised after the wait window has gone.
+  // A connect read every item and the line is still up: the items hold the
+  // configuration as found, before the connect corrects anything in it.
+  void ConfigurationFound();
+  // A connect identified the unit, read every item and made its corrections.
+  // Raised after the wait window has gone.
   void ConfigurationRead();
   // The program closed the connection (disconnect, a failed connect, exit).
   void ConnectionClosed();

@@ -10,12 +10,13 @@
 // connection's change log.
 struct ChangeRecord {
   enum class Origin {
-    FieldEdit,   // the fitter confirmed a field, a combo choice, a check box (or an ecuctl set)
-    FileLoad,    // a configuration file was loaded (OriginDetail: the file)
-    Undo,        // the fitter undid an action
-    Redo,        // the fitter redid an undone action
-    Handler,     // another item's handler rewrote it (OriginDetail: that item)
-    EepromErase, // the EEPROM erase
+    FieldEdit,         // the fitter confirmed a field, a combo choice, a check box (or an ecuctl set)
+    FileLoad,          // a configuration file was loaded (OriginDetail: the file)
+    Undo,              // the fitter undid an action
+    Redo,              // the fitter redid an undone action
+    Handler,           // another item's handler rewrote it (OriginDetail: that item)
+    EepromErase,       // the EEPROM erase
+    ConnectCorrection, // the connect put a value the unit held out of range right
   };
 
   QDateTime Time;      // UTC

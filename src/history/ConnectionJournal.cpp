@@ -21,7 +21,7 @@ constexpr std::int32_t CHECK_VALUE = 172;
 ConnectionJournal::ConnectionJournal(TSerialDataModule &module, WorkshopHistory &history, QObject *parent)
     : QObject(parent), m_module(module), m_history(history),
       m_clock([] { return QDateTime::currentDateTimeUtc(); }) {
-  connect(&m_module, &TSerialDataModule::ConfigurationRead, this, &ConnectionJournal::Open);
+  connect(&m_module, &TSerialDataModule::ConfigurationFound, this, &ConnectionJournal::Open);
   connect(&m_module, &TSerialDataModule::ConnectionClosed, this, &ConnectionJournal::Close);
 }
 
@@ -96,6 +96,8 @@ ChangeRecord::Origin ConnectionJournal::OriginOf(const ItemWrite &write, QString
     return ChangeRecord::Origin::Redo;
   case WriteOrigin::Kind::EepromErase:
     return ChangeRecord::Origin::EepromErase;
+  case WriteOrigin::Kind::ConnectCorrection:
+    return ChangeRecord::Origin::ConnectCorrection;
   case WriteOrigin::Kind::FieldEdit:
     break;
   }

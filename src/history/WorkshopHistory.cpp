@@ -32,6 +32,7 @@ constexpr OriginNameEntry ORIGIN_NAMES[] = {
     {ChangeRecord::Origin::Redo, "redo"},
     {ChangeRecord::Origin::Handler, "handler"},
     {ChangeRecord::Origin::EepromErase, "eeprom-erase"},
+    {ChangeRecord::Origin::ConnectCorrection, "connect-correction"},
 };
 struct OutcomeNameEntry {
   ItemWrite::Result Outcome;
@@ -151,7 +152,8 @@ bool WorkshopHistory::KeepRestorePoint(HistoryConnection &connection, const QByt
   // The newest earlier restore point of this unit: if the unit still holds
   // exactly that, the file is shared. The deciphered text is compared, since
   // every save enciphers under fresh random header bytes.
-  const QList<HistoryConnection> earlier = Connections();
+  // Asked at every connect: the count of changes is not needed here.
+  const QList<HistoryConnection> earlier = Connections(Count::NoChanges);
   for (const HistoryConnection &previous : earlier) {
     if (previous.Id == connection.Id || previous.Identification != connection.Identification ||
         previous.RestorePoint.isEmpty())
@@ -189,7 +191,7 @@ bool WorkshopHistory::WriteEntry(const HistoryConnection &connection, QString *r
                                reason);
 }
 
-bool WorkshopHistory::ReadEntry(const QString &entryFile, HistoryConnection &connection) const {
+bool WorkshopHistory::ReadEntry(const QString &entryFile, HistoryConnection &connection, Count count) const {
   bool ok = false;
   const QByteArray bytes = ReadSmallFile(entryFile, MAX_ENTRY_SIZE, &ok);
   if (!ok)
@@ -212,18 +214,19 @@ bool WorkshopHistory::ReadEntry(const QString &entryFile, HistoryConnection &con
   if (!restore.isEmpty() && restore == QFileInfo(restore).fileName())
     connection.RestorePoint = m_folder + QLatin1Char('/') + restore;
   connection.LogFile = m_folder + QLatin1Char('/') + connection.Id + LOG_SUFFIX;
-  connection.ChangeCount = static_cast<int>(Changes(connection.Id).size());
+  if (count == Count::Changes)
+    connection.ChangeCount = static_cast<int>(Changes(connection.Id).size());
   return true;
 }
 
-QList<HistoryConnection> WorkshopHistory::Connections() const {
+QList<HistoryConnection> WorkshopHistory::Connections(Count count) const {
   QList<HistoryConnection> connections;
   const QDir folder(m_folder);
   const QStringList entries =
       folder.entryList({QStringLiteral("*") + ENTRY_SUFFIX}, QDir::Files | QDir::Readable, QDir::Name);
   for (const QString &name : entries) {
     HistoryConnection connection;
-    if (ReadEntry(folder.filePath(name), connection))
+    if (ReadEntry(folder.filePath(name), connection, count))
       connections.append(connection);
   }
   std::stable_sort(connections.begin(), connections.end(),

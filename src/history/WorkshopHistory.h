@@ -36,8 +36,10 @@ public:
   static QString DefaultFolder();
   QString Folder() const { return m_folder; }
 
-  // Newest first; damaged entries are skipped.
-  QList<HistoryConnection> Connections() const;
+  // Newest first; damaged entries are skipped. Counting the changes reads
+  // every change log, so what needs no count says so.
+  enum class Count { Changes, NoChanges };
+  QList<HistoryConnection> Connections(Count count = Count::Changes) const;
   // Replaces a connection's note (the file is rewritten atomically).
   bool SetNote(const QString &id, const QString &note);
   // The changes of one connection in log order; every skipped (torn or
@@ -72,7 +74,7 @@ public:
 
 private:
   QString EntryFile(const QString &id) const;
-  bool ReadEntry(const QString &entryFile, HistoryConnection &connection) const;
+  bool ReadEntry(const QString &entryFile, HistoryConnection &connection, Count count = Count::Changes) const;
   bool EnsureFolder(QString *reason) const;
 
   QString m_folder;

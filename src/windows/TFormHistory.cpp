@@ -5,6 +5,7 @@
 #include "ecuconfig/ConfigurationPages.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "history/ConfigurationReport.h"
+#include "platform/SafeFileWriter.h"
 #include "platform/UserInterface.h"
 
 #include <QApplication>
@@ -18,7 +19,6 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -305,9 +305,10 @@ void TFormHistory::SaveSelectedAs() {
     reason = connection->RestorePoint + QStringLiteral(": ") + source.errorString();
   } else {
     const QByteArray bytes = source.readAll();
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-      reason = file.errorString();
+    if (source.error() != QFileDevice::NoError || bytes.size() != source.size())
+      reason = connection->RestorePoint + QStringLiteral(": ") + source.errorString();
+    else if (!SafeFileWriter::Write(target, bytes, &reason) && reason.isEmpty())
+      reason = QFile(target).errorString(); // never a failure passed off as a save
   }
   if (!reason.isEmpty())
     UserInterface::Current().ShowMessage(m_module.Text(TEXT_FILE_NOT_SAVED).arg(target, reason),

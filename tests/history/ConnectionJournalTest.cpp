@@ -2,6 +2,7 @@
 #include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
 #include "dataitems/WriteOrigin.h"
+#include "ecuconfig/ConfigurationFile.h"
 #include "ecuconfig/ConfigurationPages.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "history/WorkshopHistory.h"
@@ -111,7 +112,11 @@ TEST_F(ConnectionJournalTest, EveryOriginIsLoggedAndReadBack) {
     }
     EXPECT_TRUE(found);
   }
-  const ChangeRecord first = history.Changes(journal.Current().Id).front();
+  // The first after the connect's own correction of the over-rev speed.
+  const QList<ChangeRecord> all = history.Changes(journal.Current().Id);
+  ASSERT_GE(all.size(), 2);
+  EXPECT_EQ(all[0].Source, Origin::ConnectCorrection);
+  const ChangeRecord first = all[1];
   EXPECT_EQ(first.OldRaw, 101);
   EXPECT_EQ(first.NewRaw, 151);
   EXPECT_DOUBLE_EQ(first.NewValue, 0.6);
@@ -156,6 +161,32 @@ TEST_F(ConnectionJournalTest, TheRestorePointBringsBackTheUnitAsFound) {
   EXPECT_EQ(history.Connections().size(), 2);
 }
 
+// The unit as found is what the connect read: not what it corrected
+// afterwards (logged as a change), nor items a lost line left unread.
+TEST_F(ConnectionJournalTest, TheRestorePointIsTheUnitAsReadAndOnlyAWholeRead) {
+  Connect();
+  module.GiriFuoriGiri->SetDisableLimits(true);
+  ASSERT_TRUE(module.GiriFuoriGiri->SetValue(12000)); // above its maximum: the connect corrects it
+  module.GiriFuoriGiri->SetDisableLimits(false);
+  Connect();
+  const QList<ChangeRecord> logged = history.Changes(journal.Current().Id);
+  ASSERT_EQ(logged.size(), 1);
+  EXPECT_EQ(logged[0].Item, QStringLiteral("GiriFuoriGiri"));
+  EXPECT_EQ(logged[0].Source, Origin::ConnectCorrection);
+  EXPECT_DOUBLE_EQ(logged[0].OldValue, 12000);
+  EXPECT_DOUBLE_EQ(logged[0].NewValue, 20000);
+  QByteArray found;
+  ASSERT_TRUE(module.DecryptFile(journal.Current().RestorePoint, found));
+  EXPECT_NE(found, ConfigurationFile(module).IniText(nullptr, ConfigurationFile::Progress::Quiet))
+      << "kept before the correction";
+
+  const qsizetype connections = history.Connections().size();
+  ASSERT_TRUE(unit.Use(QByteArray(SimulatedUnitSettings::FAST) + "lose_connection_after = 20\n"));
+  module.CloseConnection(false);
+  module.ConnectAndReadAll(4, 0);
+  EXPECT_EQ(history.Connections().size(), connections) << "no entry for a read the line broke off";
+}
+
 // A torn last line and garbage: the rest is read, each bad line noted; a
 // damaged entry is left out of the list, never a crash.
 TEST_F(ConnectionJournalTest, DamagedFilesAreSkippedWithANote) {
@@ -173,7 +204,7 @@ TEST_F(ConnectionJournalTest, DamagedFilesAreSkippedWithANote) {
   entry.close();
   QStringList skipped;
   const QList<ChangeRecord> changes = history.Changes(connection.Id, &skipped);
-  EXPECT_EQ(changes.size(), 1);
+  EXPECT_EQ(changes.size(), 2) << "the connect's correction and the edit";
   EXPECT_EQ(skipped.size(), 2);
   const QList<HistoryConnection> listed = history.Connections();
   ASSERT_EQ(listed.size(), 1);

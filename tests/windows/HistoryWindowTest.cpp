@@ -126,6 +126,8 @@ protected:
 
 TEST_F(HistoryWindow, ListsNewestFirstKeepsTheNoteAndLoadsTheUnitAsFound) {
   Connect();
+  // The over-rev speed as found is out of range: the connect corrected it,
+  // and a load of the unit as found corrects it again.
   const QList<int> asFound = Memory();
   ASSERT_TRUE(Module.GiriCutOff->SetValue(2500));
   Disconnect();
@@ -140,15 +142,16 @@ TEST_F(HistoryWindow, ListsNewestFirstKeepsTheNoteAndLoadsTheUnitAsFound) {
       [&](TFormHistory &window) {
         EXPECT_EQ(QApplication::focusWidget(), window.ConnectionList());
         const ShownHistory newest = Read(window);
-        EXPECT_EQ(newest.Counts, (QStringList{"3", "1"}));
+        // The first connect also corrected the unit's over-rev speed.
+        EXPECT_EQ(newest.Counts, (QStringList{"3", "2"}));
         ASSERT_EQ(newest.Changes.size(), 3);
         EXPECT_EQ(newest.Changes[2].mid(1, 2),
                   (QStringList{Module.Text(86), Module.Text(273) + " \u2192 " + Module.Text(272)}))
             << "a check box as the window shows it";
         Press(Qt::Key_Down); // the first connection
         const ShownHistory first = Read(window);
-        ASSERT_EQ(first.Changes.size(), 1);
-        EXPECT_EQ(first.Changes[0].mid(2),
+        ASSERT_EQ(first.Changes.size(), 2);
+        EXPECT_EQ(first.Changes[1].mid(2),
                   (QStringList{"1500 RPM \u2192 2500 RPM", Origin(0), Module.Text(295)}));
         EXPECT_TRUE(first.Notice.isEmpty());
         Press(Qt::Key_F2);
@@ -165,7 +168,8 @@ TEST_F(HistoryWindow, ListsNewestFirstKeepsTheNoteAndLoadsTheUnitAsFound) {
     Press(Qt::Key_Down);
     bool compared = false;
     WhenModal::Run<TFormCompare>([&](TFormCompare &compare) {
-      compared = compare.Table()->rowCount() == 2; // the speed and the box
+      // The speed, the box, and the over-rev speed as found, out of range.
+      compared = compare.Table()->rowCount() == 3;
       QTest::keyClick(&compare, Qt::Key_Return);
     });
     Press(Qt::Key_Tab); // the changes, then the load button
@@ -194,7 +198,7 @@ TEST_F(HistoryWindow, DamagedLogSaysSoOnceAndExportReportsTheFileAndReason) {
   const QString unwritable = Folder.filePath(QStringLiteral("no such folder/customer.kfg"));
   OpenHistory([&](TFormHistory &window) {
     const ShownHistory shown = Read(window);
-    EXPECT_EQ(shown.Changes.size(), 1);
+    EXPECT_EQ(shown.Changes.size(), 2) << "the connect's correction and the edit";
     EXPECT_TRUE(shown.Notice.contains(QLatin1Char('2'))) << shown.Notice.toStdString();
     for (const QString &target : {unwritable, exported}) {
       window.ChooseExportFile = [target](const QString &) { return target; };
