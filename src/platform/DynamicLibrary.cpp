@@ -5,15 +5,9 @@
 #include <QLibrary>
 
 #if defined(Q_OS_WIN)
+#include "platform/WindowsApi.h"
 #include <QDir>
 #include <string>
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
 #endif
 
 namespace {

@@ -1,15 +1,9 @@
 #include "platform/Terminal.h"
 
 #if defined(_WIN32)
+#include "platform/WindowsApi.h"
 #include <fcntl.h>
 #include <io.h>
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
 #else
 #include <unistd.h>
 #endif
