@@ -41,13 +41,14 @@ int FileCommands::Load(const QString &fileName, bool writeEveryValue) {
     return EXIT_BUSY;
   LoadSummary summary;
   const bool complete = module.LoadConfiguration(fileName, writeEveryValue, &summary);
-  if (const int code = m_session.CheckStillConnected())
-    return code;
-  // Said also after a partial load: the fitter sees what reached the unit.
+  // Said also after a partial load, a lost line included: the fitter sees
+  // what reached the unit.
   m_session.Out()
       << module.Text(TSerialDataModule::TEXT_LOAD_SUMMARY).arg(summary.Written).arg(summary.AlreadyInUnit)
       << '\n';
   m_session.Out().flush();
+  if (const int code = m_session.CheckStillConnected())
+    return code;
   if (!complete)
     return EXIT_LOAD_INCOMPLETE;
   m_session.Out() << "loaded " << fileName << '\n';

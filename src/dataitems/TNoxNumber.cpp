@@ -51,6 +51,11 @@ void TNoxNumber::SetColIndex(int value) {
 
 void TNoxNumber::SetConnection(TNoxConnection *connection) { SetConnectionField(connection); }
 
+void TNoxNumber::AddByteSharer(TNoxNumber *other) {
+  if (other && other != this && !m_byteSharers.contains(other))
+    m_byteSharers.append(other);
+}
+
 // --------------------------------------------------------- protocol calls
 
 bool TNoxNumber::CallRead() {
@@ -89,6 +94,7 @@ bool TNoxNumber::ReadData() {
     std::lock_guard<ReentrantLock> guard(connection->Lock());
     valid = CallRead();
     status = connection->ProtocolObject()->LastStatus();
+    SetNotDefinedInUnit(!valid && (status & STATUS_NOT_DEFINED) != 0);
   } else {
     valid = true; // off line: the cached value stands
   }
@@ -134,6 +140,15 @@ bool TNoxNumber::SendRawValue(std::int32_t value) {
   SetDataValid(valid);
   if (valid) {
     m_rawValue = value;
+    SetNotDefinedInUnit(false);
+    for (const QPointer<TNoxNumber> &other : m_byteSharers) {
+      if (!other)
+        continue;
+      other->m_rawValue = value;
+      other->SetDataValid(true);
+      other->SetNotDefinedInUnit(false);
+      other->NotifyObservers(MSG_DATA_CHANGED, reinterpret_cast<std::uintptr_t>(other.data()), 0);
+    }
     // Reported before the handlers run, so that the writes they make follow
     // the one that caused them.
     ItemWriteTap::Report(write);

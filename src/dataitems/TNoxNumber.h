@@ -1,6 +1,9 @@
 #pragma once
 #include "dataitems/TNoxSerialData.h"
 
+#include <QList>
+#include <QPointer>
+
 enum TNumberType { ntSingle = 0, ntVectorElement = 1, ntMatrixElement = 2 };
 
 // One ECU parameter: a byte or word in the unit's memory that the fitter
@@ -47,6 +50,11 @@ public:
   // The file key with the index suffix of vector and matrix elements.
   QString FileKey() const;
 
+  // Another item that owns the whole of this item's byte (the change-over
+  // speed and the priming time share one): whatever either writes, the
+  // other holds too, as the unit does.
+  void AddByteSharer(TNoxNumber *other);
+
 private:
   bool CallRead();
   bool CallWrite(std::int32_t value);
@@ -55,6 +63,7 @@ private:
   enum class FileEntry { None, Broken, Present };
   FileEntry Entry() const;
 
+  QList<QPointer<TNoxNumber>> m_byteSharers;
   std::int32_t m_savedRawValue = 0;
   bool m_byAddress = false;
   int m_address = 0;

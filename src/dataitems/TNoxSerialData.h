@@ -120,6 +120,32 @@ public:
   std::int32_t RawValue() const { return m_rawValue; }
   void SetRawValueField(std::int32_t value) { m_rawValue = value; }
   bool DataValid() const { return m_dataValid; }
+  // The unit answered the last read with "not defined here": the item counts
+  // as valid, but its value is a default or an old one, not the unit's.
+  bool NotDefinedInUnit() const { return m_notDefinedInUnit; }
+  // The cached value may no longer be the unit's: the next read asks it.
+  void MarkUnread() { m_dataValid = false; }
+  // What a load may change in an item besides the unit's bytes, so that a
+  // rehearsed load that has to be run again starts from where it began.
+  struct CachedState {
+    std::int32_t Raw;
+    bool Valid;
+    bool NotDefined;
+    std::array<double, 4> Coeffs;
+    double Min;
+    double Max;
+  };
+  CachedState SaveCachedState() const {
+    return {m_rawValue, m_dataValid, m_notDefinedInUnit, m_coeffs, m_valueMin, m_valueMax};
+  }
+  void RestoreCachedState(const CachedState &state) {
+    m_rawValue = state.Raw;
+    m_dataValid = state.Valid;
+    m_notDefinedInUnit = state.NotDefined;
+    m_coeffs = state.Coeffs;
+    m_valueMin = state.Min;
+    m_valueMax = state.Max;
+  }
 
   // ---- Events
   ConvertToEcuEvent OnConvertToEcu;
@@ -201,6 +227,7 @@ protected:
   bool ReloadForMerge();
   void SetConnectionField(TNoxConnection *connection);
   void SetDataValid(bool value) { m_dataValid = value; }
+  void SetNotDefinedInUnit(bool value) { m_notDefinedInUnit = value; }
   void SetDataKind(int value) { m_dataKind = value; }
   void SetIndicesField(int row, int col) {
     m_rowIndex = row;
@@ -230,6 +257,7 @@ private:
   int m_dataLength = 1;
   int m_dataKind = 0;
   bool m_dataValid = false;
+  bool m_notDefinedInUnit = false;
   int m_serialCode = 0;
   bool m_signed = false;
   std::uint32_t m_dataCode = 0;

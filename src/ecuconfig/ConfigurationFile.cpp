@@ -5,9 +5,10 @@
 #include "dataitems/TNoxNumber.h"
 #include "dataitems/WriteOrigin.h"
 #include "ecuconfig/ConfigurationEnvelope.h"
-#include "ecuconfig/DryRunUnit.h"
+#include "ecuconfig/LoadLine.h"
 #include "ecuconfig/ItemBulkOperations.h"
-#include "ecuconfig/RehearsedWrites.h"
+#include "ecuconfig/LoadWrites.h"
+#include "ecuconfig/RehearsedLoad.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "ecuconfig/VehicleConfigView.h"
 #include "platform/Clock.h"
@@ -33,6 +34,7 @@ constexpr int TEXT_CANNOT_REPLACE = 98;
 constexpr int TEXT_FILE_ERROR_TITLE = 99;
 constexpr int TEXT_CIPHER_FAILED = 100;
 constexpr int TEXT_SAVE_FAILED = 202;
+constexpr int TEXT_LOAD_STOPPED = 300;
 // Any other value in the check byte makes the unit erase its EEPROM.
 constexpr std::int32_t CHECK_VALUE = 172;
 
@@ -113,8 +115,19 @@ bool ConfigurationFile::Save(const QString &fileName) {
   return written && failed.isEmpty();
 }
 
-void ConfigurationFile::LoadPass(TMemIniData &ini, int group, QStringList &failed,
-                                 QList<TNoxSerialData *> &loadedItems) {
+// What one load did, item by item, in load order.
+struct ConfigurationFile::LoadRun {
+  struct Try {
+    TNoxSerialData *Item;
+    bool Loaded;
+  };
+  std::vector<Try> Tried;
+  const LoadLine *Line = nullptr; // while the file loads value by value
+  QList<TNoxSerialData *> Loaded;
+  QStringList Failed;
+};
+
+void ConfigurationFile::LoadPass(TMemIniData &ini, int group, LoadRun &run) {
   const auto &components = m_module.Components();
   const int count = static_cast<int>(components.size());
   for (int i = 0; i < count; ++i) {
@@ -125,15 +138,36 @@ void ConfigurationFile::LoadPass(TMemIniData &ini, int group, QStringList &faile
     if (!m_module.YellowWireSupported() &&
         (item == m_module.GiriCutOffFiliGialli || item == m_module.GiriSgancioCutOffFiliGialli))
       continue;
+    auto *number = qobject_cast<TNoxNumber *>(item);
+    const bool inFile = number && ini.ValueExists(number->FileSection(), number->FileKey());
     const bool limitsOff = item->DisableLimits();
     item->SetDisableLimits(true);
     const bool loaded = item == m_module.CHECKUP ? LoadCheckByte(ini) : item->LoadFromIni(ini);
     item->SetDisableLimits(limitsOff);
-    if (loaded)
-      loadedItems.append(item);
     // Older files lack the lean-test steps; the unit's value then stands.
-    if (!loaded && item != m_module.NPassiTestMagroPower)
-      failed.append(item->FileKeyName());
+    // One that the file has and the unit did not take is a failure like any.
+    if (loaded || item != m_module.NPassiTestMagroPower || inFile)
+      run.Tried.push_back({item, loaded});
+  }
+}
+
+// Sorts the tried entries into loaded and failed. On a byte the unit refused
+// every entry counts as failed, also one whose value the byte already held
+// (so that nothing was sent for it): the passes that send every value would
+// have had it refused too.
+void ConfigurationFile::SortTried(LoadRun &run) {
+  for (const LoadRun::Try &tried : run.Tried) {
+    auto *item = qobject_cast<TNoxNumber *>(tried.Item);
+    const bool refusedByte =
+        run.Line && item && item->ByAddress() && run.Line->RefusedAddresses().count(item->Address());
+    if (tried.Loaded && !refusedByte) {
+      run.Loaded.append(tried.Item);
+      continue;
+    }
+    run.Failed.append(tried.Item->FileKeyName());
+    // As after a write the unit failed.
+    if (refusedByte && tried.Loaded)
+      tried.Item->MarkUnread();
   }
 }
 
@@ -149,9 +183,91 @@ bool ConfigurationFile::LoadCheckByte(TMemIniData &ini) {
   return check->LoadFromIni(ini);
 }
 
-void ConfigurationFile::LoadPasses(TMemIniData &ini, QStringList &failed, QList<TNoxSerialData *> &loaded) {
-  LoadPass(ini, 0, failed, loaded);
-  LoadPass(ini, 1, failed, loaded);
+namespace {
+// The unit's bytes as the items hold them. A byte is known only when every
+// item on it holds a value read from or written to the unit and they agree;
+// the others are left to the unit itself.
+std::map<int, std::uint8_t> KnownBytes(TSerialDataModule &module) {
+  // A check byte written with anything but the check value erased the unit
+  // after the items were read: none of their bytes is the unit's any more.
+  if (module.CHECKUP->RawValue() != CHECK_VALUE)
+    return {};
+  std::map<int, std::int32_t> bytes;
+  std::set<int> unknown;
+  for (TNoxSerialData *data : module.DataItems()) {
+    auto *item = qobject_cast<TNoxNumber *>(data);
+    if (!item || !item->ByAddress())
+      continue;
+    const int address = item->Address();
+    const std::int32_t value = item->RawValue();
+    // A read-only byte is the unit's own (flags it sets by itself); a value
+    // the unit said it does not have is a default, not the unit's.
+    if (!item->DataValid() || item->NotDefinedInUnit() || item->OldReadFileMode() || item->ReadOnly() ||
+        value < 0 || value > 255 || (bytes.count(address) && bytes[address] != value))
+      unknown.insert(address);
+    bytes[address] = value;
+  }
+  std::map<int, std::uint8_t> known;
+  for (const auto &[address, value] : bytes)
+    if (!unknown.count(address))
+      known[address] = static_cast<std::uint8_t>(value);
+  return known;
+}
+
+// The load's line and clock in force for a scope, put back on every path out.
+class LineScope {
+public:
+  LineScope(TNoxConnection &connection, LoadLine &line)
+      : m_connection(connection), m_realClock(Clock::Current()), m_clock(line, m_realClock),
+        m_previousFront(connection.FrontObject()) {
+    connection.SetFrontObject(&line);
+    Clock::SetCurrent(&m_clock);
+  }
+  ~LineScope() {
+    Clock::SetCurrent(&m_realClock);
+    // The line may have been freed meanwhile (the front object went with it).
+    if (m_connection.Loaded())
+      m_connection.SetFrontObject(m_previousFront);
+  }
+  LineScope(const LineScope &) = delete;
+  LineScope &operator=(const LineScope &) = delete;
+
+private:
+  TNoxConnection &m_connection;
+  Clock &m_realClock;
+  LoadClock m_clock;
+  NoxProtocolObject *m_previousFront;
+};
+} // namespace
+
+void ConfigurationFile::LoadItems(TMemIniData &ini, LoadRun &run) {
+  {
+    WaitScope wait(m_module.WaitRequestFor(TEXT_LOAD_CAPTION, TEXT_LOAD_LABEL));
+    UserInterface::Current().SetProgress(0, true);
+    LoadPass(ini, 0, run);
+    LoadPass(ini, 1, run);
+  }
+  ItemBulkOperations(m_module).NormaliseOverRev();
+}
+
+// Two items may own the same bits of a byte (the change-over speed and the
+// priming time share one): a write by one leaves the other holding what was
+// there before. Each item on a byte this load wrote takes the byte as the
+// unit now holds it, as a read would give it, without asking the unit.
+void ConfigurationFile::ShowWrittenBytes(const std::map<int, std::uint8_t> &bytes) {
+  for (TNoxSerialData *data : m_module.DataItems()) {
+    auto *item = qobject_cast<TNoxNumber *>(data);
+    if (!item || !item->ByAddress() || item->DataLength() != 1)
+      continue;
+    const auto written = bytes.find(item->Address());
+    if (written == bytes.end())
+      continue;
+    // The whole byte: an item that owns a few bits keeps the byte it last
+    // read or wrote, the others' bits included.
+    const std::uint8_t byte = written->second;
+    if ((item->RawValue() & 0xFF) != byte)
+      item->ReceiveData(&byte);
+  }
 }
 
 bool ConfigurationFile::Load(const QString &fileName, LoadMode mode, LoadSummary *summary) {
@@ -163,197 +279,85 @@ bool ConfigurationFile::Load(const QString &fileName, LoadMode mode, LoadSummary
                                          MessageIcon::Error);
     return false;
   }
-  QStringList failed;
+  TMemIniData ini(&block);
+  LoadRun run;
   LoadSummary counts;
-  bool rehearsed = false;
-  {
-    WaitScope wait(m_module.WaitRequestFor(TEXT_LOAD_CAPTION, TEXT_LOAD_LABEL));
-    UserInterface::Current().SetProgress(0, true);
-    TMemIniData ini(&block);
-    if (mode == LoadMode::ChangedBytesOnly)
-      rehearsed = LoadChangedBytes(ini, failed, counts);
-    if (!rehearsed) {
-      QList<TNoxSerialData *> loaded;
-      LoadPasses(ini, failed, loaded);
-      counts.Written = static_cast<int>(loaded.size());
+  TNoxConnection *connection = m_module.NoxConnection;
+  NoxProtocolObject *unit = connection->Loaded() ? connection->LibraryObject() : nullptr;
+  if (unit && unit->IsConnected()) {
+    const std::map<int, std::uint8_t> known = KnownBytes(m_module);
+    std::set<int> written;
+    bool loaded = false;
+    if (mode == LoadMode::ChangedBytesOnly) {
+      RehearsedLoad rehearsal(m_module, *unit, known);
+      loaded = rehearsal.Run([&] { LoadItems(ini, run); });
+      if (loaded) {
+        written = rehearsal.Written();
+        ShowWrittenBytes(rehearsal.WrittenBytes());
+        SortTried(run);
+      } else {
+        run = LoadRun();
+        written = LoadValueByValue(ini, *unit, mode, known, rehearsal, run, counts);
+      }
+    } else {
+      const RehearsedLoad none(m_module, *unit, {});
+      written = LoadValueByValue(ini, *unit, mode, known, none, run, counts);
     }
+    for (TNoxSerialData *data : run.Loaded) {
+      auto *item = qobject_cast<TNoxNumber *>(data);
+      const bool spared = item && item->ByAddress() && !written.count(item->Address());
+      ++(spared ? counts.AlreadyInUnit : counts.Written);
+    }
+  } else {
+    // Off line every write fails or stays in the program: the passes as
+    // described, nothing to spare.
+    LoadItems(ini, run);
+    SortTried(run);
+    counts.Written = static_cast<int>(run.Loaded.size());
   }
-  // The rehearsal included the over-rev normalisation.
-  if (!rehearsed)
-    ItemBulkOperations(m_module).NormaliseOverRev();
   if (VehicleConfigView *view = VehicleConfigView::Current())
     view->SyncCommutatore();
   if (summary)
     *summary = counts;
+  SayLoadFailures(run, counts);
+  return run.Failed.isEmpty();
+}
+
+std::set<int> ConfigurationFile::LoadValueByValue(TMemIniData &ini, NoxProtocolObject &unit, LoadMode mode,
+                                                  const std::map<int, std::uint8_t> &known,
+                                                  const RehearsedLoad &before, LoadRun &run, LoadSummary &counts) {
+  LoadLine line(unit, mode == LoadMode::ChangedBytesOnly ? LoadLine::Mode::SpareKnownBytes
+                                                         : LoadLine::Mode::SendEveryWrite);
+  for (const auto &[address, value] : known)
+    line.Know(address, value);
+  for (const auto &[address, value] : before.SentBytes())
+    line.Sent(address, value);
+  if (before.LineLost())
+    line.SetLineLost();
+  run.Line = &line;
+  LoadWrites writes;
+  {
+    LineScope scope(*m_module.NoxConnection, line);
+    LoadItems(ini, run);
+    ShowWrittenBytes(line.WrittenBytes());
+  }
+  writes.Report();
+  SortTried(run);
+  run.Line = nullptr;
+  counts.LineLost = line.LineLost();
+  return line.SentAddresses();
+}
+
+void ConfigurationFile::SayLoadFailures(const LoadRun &run, const LoadSummary &counts) {
+  auto text = [this](int id) { return m_module.Text(id); };
+  const QString list = run.Failed.join(QLatin1Char('\n')) + QLatin1Char('\n');
+  if (counts.LineLost) {
+    UserInterface::Current().ShowMessage(text(TEXT_LOAD_STOPPED).arg(counts.Written) + QLatin1Char('\n') + list,
+                                         text(TEXT_FILE_ERROR_TITLE), MessageIcon::Error);
+    return;
+  }
   // A file that deciphers to garbage fails every entry: say so rather than
   // look like success.
-  if (!failed.isEmpty()) {
-    UserInterface::Current().ShowMessage(LoadFailedText() + failed.join(QLatin1Char('\n')) +
-                                             QLatin1Char('\n'),
-                                         text(TEXT_FILE_ERROR_TITLE), MessageIcon::Error);
-  }
-  return failed.isEmpty();
-}
-
-namespace {
-// Everything a rehearsal redirects, put back on every path out.
-class RehearsalScope {
-public:
-  RehearsalScope(TNoxConnection &connection, DryRunUnit &unit)
-      : m_connection(connection), m_realClock(Clock::Current()), m_clock(unit, m_realClock),
-        m_view(VehicleConfigView::Current()), m_previousFront(connection.FrontObject()) {
-    m_tap = [this](TNoxSerialData *item, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
-      Notifications.push_back({item, message, wParam, lParam});
-    };
-    connection.SetFrontObject(&unit);
-    Clock::SetCurrent(&m_clock);
-    VehicleConfigView::SetView(nullptr);
-    TNoxSerialData::SetNotificationTap(&m_tap);
-  }
-  ~RehearsalScope() {
-    TNoxSerialData::SetNotificationTap(nullptr);
-    VehicleConfigView::SetView(m_view);
-    Clock::SetCurrent(&m_realClock);
-    m_connection.SetFrontObject(m_previousFront);
-  }
-  RehearsalScope(const RehearsalScope &) = delete;
-  RehearsalScope &operator=(const RehearsalScope &) = delete;
-
-  struct Notification {
-    QPointer<TNoxSerialData> Item;
-    std::uint32_t Message;
-    std::uintptr_t WParam;
-    std::intptr_t LParam;
-  };
-  std::vector<Notification> Notifications;
-
-private:
-  TNoxConnection &m_connection;
-  Clock &m_realClock;
-  DryRunClock m_clock;
-  VehicleConfigView *m_view;
-  NoxProtocolObject *m_previousFront;
-  TNoxSerialData::NotificationTap m_tap;
-};
-
-// The unit's bytes as the items hold them. A byte is known only when every
-// item on it holds a value read from or written to the unit and they agree;
-// the others are left to the unit itself.
-void KnowCachedBytes(TSerialDataModule &module, DryRunUnit &unit) {
-  // A check byte written with anything but the check value erased the unit
-  // after the items were read: none of their bytes is the unit's any more.
-  if (module.CHECKUP->RawValue() != CHECK_VALUE)
-    return;
-  std::map<int, std::int32_t> bytes;
-  std::set<int> unknown;
-  for (TNoxSerialData *data : module.DataItems()) {
-    auto *item = qobject_cast<TNoxNumber *>(data);
-    if (!item || !item->ByAddress())
-      continue;
-    const int address = item->Address();
-    const std::int32_t value = item->RawValue();
-    // A read-only byte is the unit's own (flags it sets by itself).
-    if (!item->DataValid() || item->OldReadFileMode() || item->ReadOnly() || value < 0 || value > 255 ||
-        (bytes.count(address) && bytes[address] != value))
-      unknown.insert(address);
-    bytes[address] = value;
-  }
-  for (const auto &[address, value] : bytes)
-    if (!unknown.count(address))
-      unit.Know(address, static_cast<std::uint8_t>(value));
-}
-} // namespace
-
-bool ConfigurationFile::LoadChangedBytes(TMemIniData &ini, QStringList &failed, LoadSummary &summary) {
-  TNoxConnection *connection = m_module.NoxConnection;
-  if (!connection->Loaded() || !connection->LibraryObject()->IsConnected())
-    return false;
-  NoxProtocolObject *unit = connection->LibraryObject();
-  DryRunUnit rehearsal(*unit);
-  KnowCachedBytes(m_module, rehearsal);
-  VehicleConfigView *view = VehicleConfigView::Current();
-
-  QList<TNoxSerialData *> loaded;
-  std::vector<RehearsalScope::Notification> notifications;
-  RehearsedWrites writes;
-  {
-    RehearsalScope scope(*connection, rehearsal);
-    LoadPasses(ini, failed, loaded);
-    ItemBulkOperations(m_module).NormaliseOverRev();
-    notifications = std::move(scope.Notifications);
-  }
-  writes.Stop();
-
-  const std::set<int> passed(rehearsal.PassedWrites().begin(), rehearsal.PassedWrites().end());
-  std::set<int> sent = passed;
-  std::set<int> changedAndSent;
-  std::map<int, int> refusedStatus;
-  std::set<int> refused;
-  Clock &clock = Clock::Current();
-  // The line may have gone while the wait window let messages through.
-  const bool sameUnit = connection->Loaded() && connection->LibraryObject() == unit;
-  for (const DryRunUnit::Change &change : rehearsal.Changes()) {
-    if (!sameUnit) {
-      refused.insert(change.Address);
-      refusedStatus[change.Address] = -1;
-      continue;
-    }
-    bool written;
-    int status = 0;
-    {
-      std::lock_guard<ReentrantLock> guard(connection->Lock());
-      written = unit->WriteAtAddress(change.DataCode, change.Address, change.Value);
-      if (!written)
-        status = unit->LastStatus();
-    }
-    (written ? sent : refused).insert(change.Address);
-    if (written) {
-      changedAndSent.insert(change.Address);
-      for (std::uint32_t wait : change.Waits)
-        clock.Sleep(wait);
-    } else {
-      refusedStatus[change.Address] = status;
-    }
-  }
-  writes.Report(changedAndSent, refusedStatus, passed);
-
-  // What the rehearsal told the observers reaches them now, once per item
-  // and message, with the final values.
-  std::vector<RehearsalScope::Notification> last;
-  for (auto it = notifications.crbegin(); it != notifications.crend(); ++it) {
-    const bool seen = std::any_of(last.begin(), last.end(), [&](const RehearsalScope::Notification &n) {
-      return n.Item == it->Item && n.Message == it->Message;
-    });
-    if (!seen)
-      last.push_back(*it);
-  }
-  bool flagsNotified = false;
-  for (auto it = last.crbegin(); it != last.crend(); ++it) {
-    if (!it->Item)
-      continue;
-    it->Item->NotifyObservers(it->Message, it->WParam, it->LParam);
-    flagsNotified = flagsNotified || it->Item == m_module.FLAG_GONFIGURAZIONE;
-  }
-  if (view && flagsNotified)
-    view->ShowOptionFieldsOfFlags();
-
-  // A byte the unit refused: its items read the unit again and count as not
-  // loaded, as a refused write during the passes would.
-  for (TNoxSerialData *data : loaded) {
-    auto *item = qobject_cast<TNoxNumber *>(data);
-    const bool byAddress = item && item->ByAddress();
-    if (byAddress && refused.count(item->Address())) {
-      item->Reload();
-      if (!failed.contains(item->FileKeyName()))
-        failed.append(item->FileKeyName());
-      continue;
-    }
-    if (byAddress && sent.count(item->Address()))
-      ++summary.Written;
-    else if (byAddress)
-      ++summary.AlreadyInUnit;
-    else
-      ++summary.Written;
-  }
-  return true;
+  if (!run.Failed.isEmpty())
+    UserInterface::Current().ShowMessage(LoadFailedText() + list, text(TEXT_FILE_ERROR_TITLE), MessageIcon::Error);
 }

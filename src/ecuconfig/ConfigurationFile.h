@@ -2,13 +2,19 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
+#include <map>
+#include <set>
+
+#include "NoxProtocolObject.h"
 
 class TSerialDataModule;
 class TNoxSerialData;
 
-// How a load reaches the unit. ChangedBytesOnly rehearses the two-pass load
-// against the bytes the program knows the unit holds and sends only the bytes
-// that end up different; WriteEveryValue sends every value as it goes.
+// How a load reaches the unit. Both run the two passes for real, in their
+// order; ChangedBytesOnly spares every exchange that cannot change the unit
+// (a read of a byte the program knows, a write of the value a byte already
+// holds), WriteEveryValue sends every value as it goes.
 enum class LoadMode { ChangedBytesOnly, WriteEveryValue };
 
 // What a load did, for the fitter: values of the file that had to be written,
@@ -16,6 +22,8 @@ enum class LoadMode { ChangedBytesOnly, WriteEveryValue };
 struct LoadSummary {
   int Written = 0;
   int AlreadyInUnit = 0;
+  // The line went down and the load stopped there.
+  bool LineLost = false;
 };
 
 // Saving the unit's configuration to an enciphered file and loading it back
@@ -46,13 +54,19 @@ public:
   }
 
 private:
-  // loaded: the items whose entry loaded, in load order.
-  void LoadPass(class TMemIniData &ini, int group, QStringList &failed, QList<TNoxSerialData *> &loaded);
+  struct LoadRun;
+  void LoadPass(class TMemIniData &ini, int group, LoadRun &run);
   bool LoadCheckByte(class TMemIniData &ini);
-  // The two passes, against the unit or a stand-in.
-  void LoadPasses(class TMemIniData &ini, QStringList &failed, QList<TNoxSerialData *> &loaded);
-  // The rehearsed load; false when the unit is not on line (nothing done).
-  bool LoadChangedBytes(class TMemIniData &ini, QStringList &failed, LoadSummary &summary);
+  void LoadItems(class TMemIniData &ini, LoadRun &run);
+  static void SortTried(LoadRun &run);
+  void ShowWrittenBytes(const std::map<int, std::uint8_t> &bytes);
+  // The passes against the unit, sparing what cannot change it (fast), or
+  // sending every value; from what a rehearsal that stopped left in the
+  // unit. Returns the addresses written.
+  std::set<int> LoadValueByValue(class TMemIniData &ini, NoxProtocolObject &unit, LoadMode mode,
+                                 const std::map<int, std::uint8_t> &known, const class RehearsedLoad &before,
+                                 LoadRun &run, LoadSummary &counts);
+  void SayLoadFailures(const LoadRun &run, const LoadSummary &counts);
 
   TSerialDataModule &m_module;
 };

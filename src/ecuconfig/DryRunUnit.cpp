@@ -44,7 +44,10 @@ bool DryRunUnit::WriteAtAddress(std::uint32_t dataCode, std::int32_t address, st
   // status: nothing changes there either way.
   if (!Knows(address)) {
     m_passedWrites.push_back(address);
-    return PassWrite(m_unit.WriteAtAddress(dataCode, address, value));
+    const bool written = m_unit.WriteAtAddress(dataCode, address, value);
+    if (written && value >= 0 && value <= 255)
+      m_passedBytes[address] = static_cast<std::uint8_t>(value);
+    return PassWrite(written);
   }
   if ((dataCode & DATACODE_TWO_BYTES) != 0 || value < 0 || value > 255)
     return PassWrite(m_unit.WriteAtAddress(dataCode, address, value));
@@ -65,9 +68,13 @@ bool DryRunUnit::NoteWait(std::uint32_t milliseconds) {
 }
 
 std::vector<DryRunUnit::Change> DryRunUnit::Changes() const {
+  // A byte goes out at the place of the write that gave it its final value:
+  // after the bytes its conversion depended on (the sensor type before its
+  // voltages), whatever rewrote it later with the same value.
   std::vector<std::size_t> lastWrite(256, SIZE_MAX);
   for (std::size_t w = 0; w < m_writes.size(); ++w)
-    lastWrite[Index(m_writes[w].Address)] = w;
+    if (m_writes[w].Changed)
+      lastWrite[Index(m_writes[w].Address)] = w;
   std::vector<std::size_t> order;
   for (std::size_t i = 0; i < 256; ++i)
     if (m_known[i] && m_bytes[i] != m_start[i] && lastWrite[i] != SIZE_MAX)
@@ -85,4 +92,11 @@ std::vector<DryRunUnit::Change> DryRunUnit::Changes() const {
     changes.push_back(std::move(change));
   }
   return changes;
+}
+
+std::map<int, std::uint8_t> DryRunUnit::WrittenBytes() const {
+  std::map<int, std::uint8_t> bytes = m_passedBytes;
+  for (const Write &write : m_writes)
+    bytes[write.Address] = m_bytes[Index(write.Address)];
+  return bytes;
 }

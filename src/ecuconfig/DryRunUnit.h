@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 // Stands in for the unit while a load is rehearsed: the bytes the program
@@ -28,9 +29,12 @@ public:
     std::uint8_t Value;
     std::vector<std::uint32_t> Waits;
   };
-  // Bytes whose final value differs from the start, in the order of their
-  // last write.
+  // Bytes whose final value differs from the start, in the order of the
+  // last write that changed each.
   std::vector<Change> Changes() const;
+  // The final byte at every address the rehearsal wrote (known, or written
+  // through to the unit).
+  std::map<int, std::uint8_t> WrittenBytes() const;
   // Addresses written through to the unit during the rehearsal.
   const std::vector<int> &PassedWrites() const { return m_passedWrites; }
 
@@ -98,6 +102,7 @@ private:
   std::array<bool, 256> m_known{};
   std::vector<Write> m_writes;
   std::vector<int> m_passedWrites;
+  std::map<int, std::uint8_t> m_passedBytes;
   bool m_lastPassed = false;
   bool m_lastWritePassed = false;
 };

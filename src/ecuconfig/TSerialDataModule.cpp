@@ -124,9 +124,23 @@ TNoxPacketData *BuildLiveValue(const LiveValueRow &row, TSerialDataModule *modul
 TSerialDataModule::TSerialDataModule(QObject *owner) : QObject(owner) {
   setObjectName(QStringLiteral("SerialDataModule"));
   BuildComponents();
+  LinkByteSharers();
   // Not a component: it takes no part in the component order.
   m_connectionRelay = new ConnectionStateRelay(this);
   SerialDataModule = this;
+}
+
+void TSerialDataModule::LinkByteSharers() {
+  const QList<TNoxSerialData *> items = DataItems();
+  for (TNoxSerialData *a : items)
+    for (TNoxSerialData *b : items) {
+      auto *first = qobject_cast<TNoxNumber *>(a);
+      auto *second = qobject_cast<TNoxNumber *>(b);
+      if (first && second && first != second && first->ByAddress() && second->ByAddress() &&
+          first->Address() == second->Address() && first->DataMask() == first->FullMask() &&
+          second->DataMask() == second->FullMask())
+        first->AddByteSharer(second);
+    }
 }
 
 TSerialDataModule::~TSerialDataModule() {

@@ -227,6 +227,8 @@ public:
   void FLAG_CONFIGURAZIONE_3ConvertToEcu(TNoxSerialData *Sender, double UserValue, int &ConvertedValue);
 
 private:
+  // Items that own the same whole byte learn each other's writes.
+  void LinkByteSharers();
   void BuildComponents();
   // The speed items whose coefficient follows the ignition type right now.
   QList<TNoxSerialData *> SpeedItems() const;
