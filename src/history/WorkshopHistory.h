@@ -51,8 +51,8 @@ public:
   QString Folder() const { return m_folder; }
 
   // Newest first; an entry whose description is damaged says so in Damage.
-  // Counting the changes reads
-  // every change log, so what needs no count says so.
+  // Counting the changes reads every change log, so what needs no count
+  // says so.
   enum class Count { Changes, NoChanges };
   QList<HistoryConnection> Connections(Count count = Count::Changes) const;
   // Replaces a connection's note (the file is rewritten atomically). A
