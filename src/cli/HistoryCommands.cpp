@@ -18,7 +18,9 @@ int HistoryCommands::List(ItemTable::Format format) {
                    QStringLiteral("id")});
   for (qsizetype i = 0; i < connections.size(); ++i) {
     const HistoryConnection &c = connections[i];
-    table.AddRow({QString::number(i + 1), LocalTime(c.Started), c.Identification, c.Firmware,
+    // A damaged description has no identification to show, but says why.
+    table.AddRow({QString::number(i + 1), LocalTime(c.Started),
+                  c.Damage.isEmpty() ? c.Identification : c.Damage, c.Firmware,
                   QString::number(c.ChangeCount), c.Note, c.Id});
   }
   table.Print(m_session.Out(), format);

@@ -16,6 +16,24 @@ namespace {
 constexpr int TEXT_HISTORY_NOT_WRITTEN = 230;
 // The check byte's one good value; anything else erases the EEPROM.
 constexpr std::int32_t CHECK_VALUE = 172;
+
+// The whole line or, with the system's reason, none of it: a write that
+// stops short (a full disk, a file-size limit) says nothing of why, so the
+// rest is written again until the system refuses, and the torn part is cut
+// off again.
+bool AppendLine(QFile &log, const QByteArray &line, QString &reason) {
+  const qint64 start = log.size();
+  for (qint64 done = 0; done < line.size();) {
+    const qint64 written = log.write(line.constData() + done, line.size() - done);
+    if (written <= 0) {
+      reason = log.errorString();
+      log.resize(start);
+      return false;
+    }
+    done += written;
+  }
+  return true;
+}
 } // namespace
 
 ConnectionJournal::ConnectionJournal(TSerialDataModule &module, WorkshopHistory &history, QObject *parent)
@@ -43,19 +61,23 @@ void ConnectionJournal::Open() {
     Close();
   m_warned = false;
   m_changes.clear();
-  m_current = m_history.NewConnection(m_clock(), IdentificationText(m_module.Identification),
-                                      m_module.FirmwareStatusText());
+  m_current = {};
+  m_current.Started = m_clock();
+  m_current.Identification = IdentificationText(m_module.Identification);
+  m_current.Firmware = m_module.FirmwareStatusText();
   // The unit as found, in the very text a save would write; quietly: the
   // fitter asked for a connect, not for a save.
   const QByteArray plain = ConfigurationFile(m_module).IniText(nullptr, ConfigurationFile::Progress::Quiet);
   QString reason;
-  if (!m_history.KeepRestorePoint(m_current, plain, &reason))
+  if (!m_history.NewConnection(m_current, plain, &reason)) {
     Warn(reason);
-  if (!m_history.WriteEntry(m_current, &reason))
-    Warn(reason);
-  m_log.setFileName(m_current.LogFile);
-  if (!m_log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-    Warn(m_log.errorString());
+  } else {
+    // The entry's own log, created empty for it alone: never another's.
+    m_log.setFileName(m_current.LogFile);
+    if (!m_log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly |
+                    QIODevice::Unbuffered))
+      Warn(QDir::toNativeSeparators(m_current.LogFile) + QStringLiteral(": ") + m_log.errorString());
+  }
   m_tapKey = ItemWriteTap::Add([this](const ItemWrite &write) { Record(write); });
   m_open = true;
   Q_EMIT Opened();
@@ -123,11 +145,11 @@ void ConnectionJournal::Record(const ItemWrite &write) {
   record.Action = UserAction::Current();
   m_changes.append(record);
   if (m_log.isOpen()) {
-    const QByteArray line = WorkshopHistory::RecordLine(record);
     // Unbuffered: the line is on disk (as far as the system goes) before the
     // next write, so a crash loses at most the line being written.
-    if (m_log.write(line) != line.size()) {
-      Warn(m_log.errorString());
+    QString reason;
+    if (!AppendLine(m_log, WorkshopHistory::RecordLine(record), reason)) {
+      Warn(QDir::toNativeSeparators(m_current.LogFile) + QStringLiteral(": ") + reason);
       m_log.close();
     }
   }

@@ -4,6 +4,7 @@
 #include "platform/SafeFileWriter.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,6 +21,20 @@ const QLatin1String RESTORE_SUFFIX(".kfg");
 // Anything larger is not a log of ours: one connection writes a few hundred lines.
 constexpr qint64 MAX_LOG_SIZE = 64 * 1024 * 1024;
 constexpr qint64 MAX_ENTRY_SIZE = 64 * 1024;
+// Suffixes tried for one second's entries of one unit: far more than can connect.
+constexpr int MAX_SUFFIX = 1000;
+
+// What the history holds (customers' configurations, number plates) is for
+// its owner alone. A Windows profile is private already, and Qt's emulation
+// of these bits there (ACLs) would only cut the inherited rights: there the
+// system's defaults stay.
+#if defined(Q_OS_WIN)
+constexpr QFileDevice::Permissions OWNER_FILE{};
+constexpr QFileDevice::Permissions OWNER_FOLDER{};
+#else
+constexpr QFileDevice::Permissions OWNER_FILE = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr QFileDevice::Permissions OWNER_FOLDER = OWNER_FILE | QFileDevice::ExeOwner;
+#endif
 
 struct OriginNameEntry {
   ChangeRecord::Origin Origin;
@@ -76,6 +91,32 @@ bool ParseRaw(const QJsonValue &value, std::int32_t &raw) {
   return true;
 }
 
+bool Fail(QString *reason, const QString &text) {
+  if (reason)
+    *reason = text;
+  return false;
+}
+
+QByteArray Sha256(const QByteArray &bytes) {
+  return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+// Fails when the file exists: the name is a claim no one else can make.
+bool CreateExclusive(QFile &file) {
+  const auto mode = QIODevice::WriteOnly | QIODevice::NewOnly;
+  return OWNER_FILE ? file.open(mode, OWNER_FILE) : file.open(mode);
+}
+
+// An entry listed from its file name alone: "20261209-054212-..." is the
+// time it started; failing that, the file's own time.
+QDateTime StartedFromName(const QFileInfo &entry) {
+  const QDateTime named =
+      QDateTime::fromString(entry.completeBaseName().left(15), QStringLiteral("yyyyMMdd-HHmmss"));
+  if (!named.isValid())
+    return entry.lastModified().toUTC();
+  return QDateTime(named.date(), named.time(), Qt::UTC);
+}
+
 QByteArray ReadSmallFile(const QString &fileName, qint64 limit, bool *ok = nullptr) {
   QFile file(fileName);
   if (ok)
@@ -103,8 +144,8 @@ QString WorkshopHistory::DefaultFolder() {
   return folder + QStringLiteral("/history");
 }
 
-QString WorkshopHistory::EntryFile(const QString &id) const {
-  return m_folder + QLatin1Char('/') + id + ENTRY_SUFFIX;
+QString WorkshopHistory::FilePath(const QString &id, QLatin1String suffix) const {
+  return m_folder + QLatin1Char('/') + id + suffix;
 }
 
 QString WorkshopHistory::FileNameSafe(const QString &text) {
@@ -121,59 +162,133 @@ QString WorkshopHistory::FileNameSafe(const QString &text) {
 }
 
 bool WorkshopHistory::EnsureFolder(QString *reason) const {
-  if (QDir().mkpath(m_folder))
+  if (QFileInfo(m_folder).isDir())
     return true;
-  if (reason)
-    *reason = QStringLiteral("cannot create %1").arg(QDir::toNativeSeparators(m_folder));
-  return false;
+  // The parents are the user's own data folders; the history is made private.
+  const QFileInfo folder(m_folder);
+  const QDir parent = folder.absoluteDir();
+  const QString path = folder.absoluteFilePath();
+  const bool made = parent.mkpath(QStringLiteral(".")) &&
+                    (OWNER_FOLDER ? parent.mkdir(path, OWNER_FOLDER) : parent.mkdir(path));
+  // Another process may have made it meanwhile.
+  if (made || QFileInfo(m_folder).isDir())
+    return true;
+  return Fail(reason, QStringLiteral("cannot create %1").arg(QDir::toNativeSeparators(m_folder)));
 }
 
-HistoryConnection WorkshopHistory::NewConnection(const QDateTime &started, const QString &identification,
-                                                 const QString &firmware) const {
-  HistoryConnection connection;
-  connection.Started = started.toUTC();
-  connection.Identification = identification;
-  connection.Firmware = firmware;
+bool WorkshopHistory::ClaimId(HistoryConnection &connection, QString *reason) const {
   const QString base = connection.Started.toString(QStringLiteral("yyyyMMdd-HHmmss")) + QLatin1Char('-') +
-                       FileNameSafe(identification);
-  QString id = base;
-  const QDir folder(m_folder);
-  for (int n = 2; folder.exists(id + ENTRY_SUFFIX) || folder.exists(id + LOG_SUFFIX) ||
-                  folder.exists(id + RESTORE_SUFFIX);
-       ++n)
-    id = base + QLatin1Char('-') + QString::number(n);
-  connection.Id = id;
-  connection.LogFile = m_folder + QLatin1Char('/') + id + LOG_SUFFIX;
-  return connection;
+                       FileNameSafe(connection.Identification);
+  bool retried = false;
+  for (int n = 1; n <= MAX_SUFFIX;) {
+    const QString id = n == 1 ? base : base + QLatin1Char('-') + QString::number(n);
+    QFile log(FilePath(id, LOG_SUFFIX));
+    if (CreateExclusive(log)) {
+      log.close();
+      // An entry written before ids were claimed may have no log: not ours.
+      if (!QFileInfo::exists(FilePath(id, ENTRY_SUFFIX)) &&
+          !QFileInfo::exists(FilePath(id, RESTORE_SUFFIX))) {
+        connection.Id = id;
+        connection.LogFile = log.fileName();
+        return true;
+      }
+      log.remove();
+    } else if (!log.exists()) {
+      // Not taken, or taken and given up again by a start that failed: one
+      // more try before the system's reason stands.
+      if (retried)
+        return Fail(reason,
+                    QDir::toNativeSeparators(log.fileName()) + QStringLiteral(": ") + log.errorString());
+      retried = true;
+      continue;
+    }
+    retried = false;
+    ++n;
+  }
+  return Fail(reason,
+              QStringLiteral("%1: no free name for %2").arg(QDir::toNativeSeparators(m_folder), base));
+}
+
+bool WorkshopHistory::NewConnection(HistoryConnection &connection, const QByteArray &plainText,
+                                    QString *reason) const {
+  connection.Started = connection.Started.toUTC();
+  connection.Id.clear();
+  connection.LogFile.clear();
+  connection.RestorePoint.clear();
+  connection.RestorePointSha256.clear();
+  if (!EnsureFolder(reason) || !ClaimId(connection, reason))
+    return false;
+  if (KeepRestorePoint(connection, plainText, reason) && WriteEntry(connection, reason))
+    return true;
+  // Nothing half made stays behind: the empty log, a restore point of its own.
+  QFile::remove(connection.LogFile);
+  if (connection.RestorePoint == FilePath(connection.Id, RESTORE_SUFFIX))
+    QFile::remove(connection.RestorePoint);
+  connection.Id.clear();
+  connection.LogFile.clear();
+  connection.RestorePoint.clear();
+  connection.RestorePointSha256.clear();
+  return false;
 }
 
 bool WorkshopHistory::KeepRestorePoint(HistoryConnection &connection, const QByteArray &plainText,
                                        QString *reason) const {
   // The newest earlier restore point of this unit: if the unit still holds
   // exactly that, the file is shared. The deciphered text is compared, since
-  // every save enciphers under fresh random header bytes.
+  // every save enciphers under fresh random header bytes; a file that fails
+  // its check is not compared, and this connection gets one of its own.
   // Asked at every connect: the count of changes is not needed here.
   const QList<HistoryConnection> earlier = Connections(Count::NoChanges);
   for (const HistoryConnection &previous : earlier) {
     if (previous.Id == connection.Id || previous.Identification != connection.Identification ||
-        previous.RestorePoint.isEmpty())
+        previous.RestorePoint.isEmpty() || !previous.Damage.isEmpty())
       continue;
-    bool ok = false;
-    const QByteArray file = ReadSmallFile(previous.RestorePoint, ConfigurationEnvelope::MAX_FILE_SIZE, &ok);
+    QByteArray file;
     QByteArray plain;
-    if (ok && ConfigurationEnvelope::Open(file, plain) && plain == plainText) {
+    if (ReadRestorePoint(previous, file) && ConfigurationEnvelope::Open(file, plain) && plain == plainText) {
       connection.RestorePoint = previous.RestorePoint;
+      // The text is the unit's own: the digest of what was read is sound
+      // even for an earlier entry that kept none.
+      connection.RestorePointSha256 = Sha256(file);
       return true;
     }
     break;
   }
-  if (!EnsureFolder(reason))
-    return false;
-  const QString fileName = m_folder + QLatin1Char('/') + connection.Id + RESTORE_SUFFIX;
-  if (!ConfigurationEnvelope::WriteFile(fileName, ConfigurationEnvelope::Seal(plainText), reason))
+  const QString fileName = FilePath(connection.Id, RESTORE_SUFFIX);
+  const QByteArray file = ConfigurationEnvelope::Seal(plainText);
+  if (!SafeFileWriter::Write(fileName, file, reason, OWNER_FILE))
     return false;
   connection.RestorePoint = fileName;
+  connection.RestorePointSha256 = Sha256(file);
   return true;
+}
+
+bool WorkshopHistory::ReadRestorePoint(const HistoryConnection &connection, QByteArray &file,
+                                       QString *reason) const {
+  const QString name = QDir::toNativeSeparators(connection.RestorePoint);
+  if (connection.RestorePoint.isEmpty())
+    return Fail(reason, QStringLiteral("connection %1 kept no restore point").arg(connection.Id));
+  QFile source(connection.RestorePoint);
+  if (!source.open(QIODevice::ReadOnly))
+    return Fail(reason, name + QStringLiteral(": ") + source.errorString());
+  if (source.size() > ConfigurationEnvelope::MAX_FILE_SIZE)
+    return Fail(reason, name + QStringLiteral(": too large for a configuration file"));
+  const QByteArray bytes = source.readAll();
+  if (source.error() != QFileDevice::NoError)
+    return Fail(reason, name + QStringLiteral(": ") + source.errorString());
+  // One flipped bit of the enciphered text is one flipped bit of a value
+  // (TIPO ACCENSIONE=3 becomes =2) and the file still loads: only the digest
+  // tells. A shared file is checked for every connection that uses it.
+  if (!connection.RestorePointSha256.isEmpty() && Sha256(bytes) != connection.RestorePointSha256)
+    return Fail(reason, name + QStringLiteral(": damaged, its contents are not those written at the "
+                                              "connection (SHA-256 differs); not used"));
+  file = bytes;
+  return true;
+}
+
+QString WorkshopHistory::CheckedRestorePoint(const HistoryConnection &connection, QString *reason) const {
+  QByteArray file;
+  return ReadRestorePoint(connection, file, reason) ? connection.RestorePoint : QString();
 }
 
 bool WorkshopHistory::WriteEntry(const HistoryConnection &connection, QString *reason) const {
@@ -186,44 +301,59 @@ bool WorkshopHistory::WriteEntry(const HistoryConnection &connection, QString *r
   // Relative, so that a copied or moved folder keeps its restore points.
   entry[QStringLiteral("restorePoint")] =
       connection.RestorePoint.isEmpty() ? QString() : QFileInfo(connection.RestorePoint).fileName();
+  if (!connection.RestorePointSha256.isEmpty())
+    entry[QStringLiteral("restorePointSha256")] = QString::fromLatin1(connection.RestorePointSha256);
   entry[QStringLiteral("note")] = connection.Note;
-  return SafeFileWriter::Write(EntryFile(connection.Id), QJsonDocument(entry).toJson(QJsonDocument::Indented),
-                               reason);
+  return SafeFileWriter::Write(FilePath(connection.Id, ENTRY_SUFFIX),
+                               QJsonDocument(entry).toJson(QJsonDocument::Indented), reason, OWNER_FILE);
 }
 
 bool WorkshopHistory::ReadEntry(const QString &entryFile, HistoryConnection &connection, Count count) const {
+  const QFileInfo info(entryFile);
+  if (!info.isFile())
+    return false;
+  connection = {};
+  connection.Id = info.completeBaseName();
+  connection.LogFile = FilePath(connection.Id, LOG_SUFFIX);
+  if (count == Count::Changes)
+    connection.ChangeCount = static_cast<int>(Changes(connection.Id).size());
   bool ok = false;
   const QByteArray bytes = ReadSmallFile(entryFile, MAX_ENTRY_SIZE, &ok);
-  if (!ok)
-    return false;
   QJsonParseError error{};
   const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-  if (error.error != QJsonParseError::NoError || !document.isObject())
-    return false;
   const QJsonObject entry = document.object();
-  connection = {};
-  connection.Id = QFileInfo(entryFile).completeBaseName();
   connection.Started = ParseTime(entry.value(QStringLiteral("started")));
-  if (!connection.Started.isValid())
-    return false;
+  QString damage;
+  if (!ok)
+    damage = QStringLiteral("unreadable or too large");
+  else if (error.error != QJsonParseError::NoError)
+    damage = error.errorString();
+  else if (!connection.Started.isValid())
+    damage = QStringLiteral("no start time");
+  if (!damage.isEmpty()) {
+    // What the name tells is kept: the time, the log, a restore point of its own.
+    connection.Damage = QStringLiteral("description damaged (%1)").arg(damage);
+    connection.Started = StartedFromName(info);
+    if (QFileInfo::exists(FilePath(connection.Id, RESTORE_SUFFIX)))
+      connection.RestorePoint = FilePath(connection.Id, RESTORE_SUFFIX);
+    return true;
+  }
   connection.Identification = entry.value(QStringLiteral("identification")).toString();
   connection.Firmware = entry.value(QStringLiteral("firmware")).toString();
   connection.Note = entry.value(QStringLiteral("note")).toString();
   const QString restore = entry.value(QStringLiteral("restorePoint")).toString();
   // Only a file of this folder: a hand-edited path must not point elsewhere.
-  if (!restore.isEmpty() && restore == QFileInfo(restore).fileName())
+  if (!restore.isEmpty() && restore == QFileInfo(restore).fileName()) {
     connection.RestorePoint = m_folder + QLatin1Char('/') + restore;
-  connection.LogFile = m_folder + QLatin1Char('/') + connection.Id + LOG_SUFFIX;
-  if (count == Count::Changes)
-    connection.ChangeCount = static_cast<int>(Changes(connection.Id).size());
+    connection.RestorePointSha256 = entry.value(QStringLiteral("restorePointSha256")).toString().toLatin1();
+  }
   return true;
 }
 
 QList<HistoryConnection> WorkshopHistory::Connections(Count count) const {
   QList<HistoryConnection> connections;
   const QDir folder(m_folder);
-  const QStringList entries =
-      folder.entryList({QStringLiteral("*") + ENTRY_SUFFIX}, QDir::Files | QDir::Readable, QDir::Name);
+  const QStringList entries = folder.entryList({QStringLiteral("*") + ENTRY_SUFFIX}, QDir::Files, QDir::Name);
   for (const QString &name : entries) {
     HistoryConnection connection;
     if (ReadEntry(folder.filePath(name), connection, count))
@@ -240,14 +370,14 @@ QList<HistoryConnection> WorkshopHistory::Connections(Count count) const {
 
 HistoryConnection WorkshopHistory::Connection(const QString &id) const {
   HistoryConnection connection;
-  if (id.isEmpty() || id != FileNameSafe(id) || !ReadEntry(EntryFile(id), connection))
+  if (id.isEmpty() || id != FileNameSafe(id) || !ReadEntry(FilePath(id, ENTRY_SUFFIX), connection))
     return {};
   return connection;
 }
 
 bool WorkshopHistory::SetNote(const QString &id, const QString &note) {
   HistoryConnection connection = Connection(id);
-  if (connection.Id.isEmpty())
+  if (connection.Id.isEmpty() || !connection.Damage.isEmpty())
     return false;
   connection.Note = note;
   return WriteEntry(connection);
@@ -257,7 +387,7 @@ QList<ChangeRecord> WorkshopHistory::Changes(const QString &id, QStringList *ski
   QList<ChangeRecord> records;
   if (id.isEmpty() || id != FileNameSafe(id))
     return records;
-  const QString fileName = m_folder + QLatin1Char('/') + id + LOG_SUFFIX;
+  const QString fileName = FilePath(id, LOG_SUFFIX);
   if (!QFileInfo::exists(fileName))
     return records;
   bool ok = false;

@@ -2,7 +2,8 @@
 
 #include <QSaveFile>
 
-bool SafeFileWriter::Write(const QString &fileName, const QByteArray &bytes, QString *reason) {
+bool SafeFileWriter::Write(const QString &fileName, const QByteArray &bytes, QString *reason,
+                           QFileDevice::Permissions permissions) {
   QSaveFile target(fileName);
   const auto fail = [&target, reason] {
     // Taken before cancelWriting(), which puts its own text in its place.
@@ -15,6 +16,8 @@ bool SafeFileWriter::Write(const QString &fileName, const QByteArray &bytes, QSt
   // Unbuffered: every write reaches the file system at once and its error is
   // the save's error.
   if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    return fail();
+  if (permissions && !target.setPermissions(permissions))
     return fail();
   // A write that stops short (the file-size limit reached halfway) keeps its
   // reason to itself: the next write is refused with it.

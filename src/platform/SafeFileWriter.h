@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 
 // Replaces a whole file or leaves it as it was: the bytes go to a temporary
@@ -13,6 +14,10 @@
 class SafeFileWriter {
 public:
   // On failure, reason (when given) receives the system's own description
-  // of what went wrong ("No space left on device").
-  static bool Write(const QString &fileName, const QByteArray &bytes, QString *reason = nullptr);
+  // of what went wrong ("No space left on device"). Permissions, when given,
+  // are the file's from its first byte (the temporary file has them before
+  // anything is written to it); otherwise a new file gets the system's
+  // default and a replaced one keeps its own.
+  static bool Write(const QString &fileName, const QByteArray &bytes, QString *reason = nullptr,
+                    QFileDevice::Permissions permissions = {});
 };

@@ -167,7 +167,9 @@ void TFormHistory::Reload() {
   for (int row = 0; row < m_list.size(); ++row) {
     const HistoryConnection &connection = m_list.at(row);
     auto *date = ReadOnlyItem(locale.toString(connection.Started.toLocalTime(), QLocale::ShortFormat));
-    auto *identification = ReadOnlyItem(connection.Identification);
+    // A damaged description has no identification to show, but says why.
+    auto *identification =
+        ReadOnlyItem(connection.Damage.isEmpty() ? connection.Identification : connection.Damage);
     identification->setToolTip(connection.Firmware);
     auto *count = ReadOnlyItem(locale.toString(connection.ChangeCount));
     count->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -270,7 +272,14 @@ void TFormHistory::LoadSelected() {
   const HistoryConnection *connection = Selected();
   if (!connection || !m_loadCommand)
     return;
-  if (m_loadCommand(connection->RestorePoint, this))
+  // A restore point that fails its check never reaches the unit.
+  QString reason;
+  const QString file = m_history.CheckedRestorePoint(*connection, &reason);
+  if (file.isEmpty()) {
+    UserInterface::Current().ShowMessage(reason, m_module.Text(TEXT_FILE_ERROR_CAPTION), MessageIcon::Error);
+    return;
+  }
+  if (m_loadCommand(file, this))
     Reload(); // the load's own changes are in the open connection's log now
 }
 
@@ -298,18 +307,13 @@ void TFormHistory::SaveSelectedAs() {
   if (target.isEmpty())
     return;
   // The restore point is already an ordinary enciphered configuration file:
-  // the export is its bytes, written so that a failure leaves no half file.
+  // the export is its bytes, once they passed their check, written so that a
+  // failure leaves no half file.
   QString reason;
-  QFile source(connection->RestorePoint);
-  if (!source.open(QIODevice::ReadOnly)) {
-    reason = connection->RestorePoint + QStringLiteral(": ") + source.errorString();
-  } else {
-    const QByteArray bytes = source.readAll();
-    if (source.error() != QFileDevice::NoError || bytes.size() != source.size())
-      reason = connection->RestorePoint + QStringLiteral(": ") + source.errorString();
-    else if (!SafeFileWriter::Write(target, bytes, &reason) && reason.isEmpty())
-      reason = QFile(target).errorString(); // never a failure passed off as a save
-  }
+  QByteArray bytes;
+  if (m_history.ReadRestorePoint(*connection, bytes, &reason) &&
+      !SafeFileWriter::Write(target, bytes, &reason) && reason.isEmpty())
+    reason = QFile(target).errorString(); // never a failure passed off as a save
   if (!reason.isEmpty())
     UserInterface::Current().ShowMessage(m_module.Text(TEXT_FILE_NOT_SAVED).arg(target, reason),
                                          m_module.Text(TEXT_FILE_ERROR_CAPTION), MessageIcon::Error);

@@ -7,12 +7,14 @@
 #include "ecuconfig/TSerialDataModule.h"
 #include "history/WorkshopHistory.h"
 #include "support/FakeClock.h"
+#include "support/FileSizeLimit.h"
 #include "support/RecordingUserInterface.h"
 #include "support/SimulatedUnit.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -188,7 +190,7 @@ TEST_F(ConnectionJournalTest, TheRestorePointIsTheUnitAsReadAndOnlyAWholeRead) {
 }
 
 // A torn last line and garbage: the rest is read, each bad line noted; a
-// damaged entry is left out of the list, never a crash.
+// damaged entry is listed under its file name and says so, never a crash.
 TEST_F(ConnectionJournalTest, DamagedFilesAreSkippedWithANote) {
   Connect();
   module.GiriCutOff->SetValue(1800);
@@ -207,8 +209,9 @@ TEST_F(ConnectionJournalTest, DamagedFilesAreSkippedWithANote) {
   EXPECT_EQ(changes.size(), 2) << "the connect's correction and the edit";
   EXPECT_EQ(skipped.size(), 2);
   const QList<HistoryConnection> listed = history.Connections();
-  ASSERT_EQ(listed.size(), 1);
-  EXPECT_EQ(listed.front().Id, connection.Id);
+  ASSERT_EQ(listed.size(), 2);
+  for (const HistoryConnection &c : listed)
+    EXPECT_EQ(c.Damage.isEmpty(), c.Id == connection.Id) << c.Id.toStdString();
 }
 
 // A history folder that cannot be made (a file stands in its place) loses
@@ -227,6 +230,27 @@ TEST_F(ConnectionJournalTest, AnUnwritableFolderNeverStopsTheEdit) {
   EXPECT_GE(blockedJournal.Changes().size(), 2) << "kept in memory for the report";
   Connect();
   EXPECT_EQ(ui.StatusWarnings.size(), 2) << "once per connection";
+}
+
+// A change log that hits a full disk (a file-size limit here) once said
+// "Unknown error": the warning gives the system's reason, and the torn part
+// of the line is cut off so the log reads clean.
+TEST_F(ConnectionJournalTest, AFullDiskInTheLogSaysWhyAndLeavesNoTornLine) {
+  if (!FileSizeLimit::Supported)
+    GTEST_SKIP() << "no file-size limit on this system";
+  Connect();
+  ASSERT_TRUE(module.TEMPO_SOVRAPPOSIZIONE->SetValue(0.6));
+  const qsizetype logged = history.Changes(journal.Current().Id).size();
+  {
+    const FileSizeLimit full(static_cast<long>(QFileInfo(journal.Current().LogFile).size()) + 10);
+    ASSERT_TRUE(module.GiriCutOff->SetValue(1800)) << "the edit reaches the unit all the same";
+  }
+  ASSERT_EQ(ui.StatusWarnings.size(), 1);
+  EXPECT_TRUE(ui.StatusWarnings[0].contains(qt_error_string(EFBIG))) << ui.StatusWarnings[0].toStdString();
+  QStringList skipped;
+  EXPECT_EQ(history.Changes(journal.Current().Id, &skipped).size(), logged);
+  EXPECT_TRUE(skipped.isEmpty()) << skipped.join(QLatin1Char('\n')).toStdString();
+  EXPECT_EQ(journal.Changes().size(), logged + 1) << "kept in memory for the report";
 }
 
 } // namespace

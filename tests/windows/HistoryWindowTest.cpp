@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -209,6 +210,41 @@ TEST_F(HistoryWindow, DamagedLogSaysSoOnceAndExportReportsTheFileAndReason) {
   QFile restorePoint(connection.RestorePoint), copy(exported);
   ASSERT_TRUE(restorePoint.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
   EXPECT_EQ(copy.readAll(), restorePoint.readAll());
+}
+
+// A restore point that no longer matches its digest is neither loaded into
+// the unit nor exported; the fitter is told which file. Intact, it is both.
+TEST_F(HistoryWindow, ADamagedRestorePointIsNeitherLoadedNorExported) {
+  Connect();
+  const QString restorePoint = Main->Journal()->Current().RestorePoint;
+  Disconnect();
+  QStringList loaded;
+  TFormHistory window(Module, Main->History(), [&](const QString &file, QWidget *) {
+    loaded << file;
+    return true;
+  });
+  for (const bool damaged : {false, true}) {
+    SCOPED_TRACE(damaged ? "damaged" : "intact");
+    if (damaged) {
+      QFile file(restorePoint);
+      ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+      QByteArray bytes = file.readAll();
+      bytes[bytes.size() - 2] ^= 1; // a value's digit, one bit off
+      ASSERT_TRUE(file.seek(0) && file.write(bytes) == bytes.size());
+    }
+    loaded.clear();
+    Ui.Messages.clear();
+    const QString exported = Folder.filePath(damaged ? "damaged.kfg" : "intact.kfg");
+    window.ChooseExportFile = [&](const QString &) { return exported; };
+    window.LoadButton()->click();
+    window.SaveAsButton()->click();
+    EXPECT_EQ(loaded.size(), damaged ? 0 : 1);
+    EXPECT_EQ(QFile::exists(exported), !damaged);
+    ASSERT_EQ(Ui.Messages.size(), damaged ? 2 : 0);
+    for (const auto &message : Ui.Messages)
+      EXPECT_TRUE(message.Text.contains(QDir::toNativeSeparators(restorePoint)))
+          << message.Text.toStdString();
+  }
 }
 
 // Alt+letter reaches one control only, in every language.
