@@ -95,6 +95,7 @@ bool TNoxNumber::ReadData() {
     valid = CallRead();
     status = connection->ProtocolObject()->LastStatus();
     SetNotDefinedInUnit(!valid && (status & STATUS_NOT_DEFINED) != 0);
+    SetReadFailed(!valid && (status & STATUS_NOT_DEFINED) == 0);
   } else {
     valid = true; // off line: the cached value stands
   }
@@ -141,12 +142,14 @@ bool TNoxNumber::SendRawValue(std::int32_t value) {
   if (valid) {
     m_rawValue = value;
     SetNotDefinedInUnit(false);
+    SetReadFailed(false);
     for (const QPointer<TNoxNumber> &other : m_byteSharers) {
       if (!other)
         continue;
       other->m_rawValue = value;
       other->SetDataValid(true);
       other->SetNotDefinedInUnit(false);
+      other->SetReadFailed(false);
       other->NotifyObservers(MSG_DATA_CHANGED, reinterpret_cast<std::uintptr_t>(other.data()), 0);
     }
     // Reported before the handlers run, so that the writes they make follow

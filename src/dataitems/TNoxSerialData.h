@@ -123,6 +123,10 @@ public:
   // The unit answered the last read with "not defined here": the item counts
   // as valid, but its value is a default or an old one, not the unit's.
   bool NotDefinedInUnit() const { return m_notDefinedInUnit; }
+  // The last read asked of the unit failed (and nothing was read or written
+  // since): the cached value is a default or an old one, not the unit's.
+  bool ReadFailed() const { return m_readFailed; }
+  void SetReadFailed(bool value) { m_readFailed = value; }
   // The cached value may no longer be the unit's: the next read asks it.
   void MarkUnread() { m_dataValid = false; }
   // What a load may change in an item besides the unit's bytes, so that a
@@ -131,17 +135,19 @@ public:
     std::int32_t Raw;
     bool Valid;
     bool NotDefined;
+    bool ReadFailed;
     std::array<double, 4> Coeffs;
     double Min;
     double Max;
   };
   CachedState SaveCachedState() const {
-    return {m_rawValue, m_dataValid, m_notDefinedInUnit, m_coeffs, m_valueMin, m_valueMax};
+    return {m_rawValue, m_dataValid, m_notDefinedInUnit, m_readFailed, m_coeffs, m_valueMin, m_valueMax};
   }
   void RestoreCachedState(const CachedState &state) {
     m_rawValue = state.Raw;
     m_dataValid = state.Valid;
     m_notDefinedInUnit = state.NotDefined;
+    m_readFailed = state.ReadFailed;
     m_coeffs = state.Coeffs;
     m_valueMin = state.Min;
     m_valueMax = state.Max;
@@ -258,6 +264,7 @@ private:
   int m_dataKind = 0;
   bool m_dataValid = false;
   bool m_notDefinedInUnit = false;
+  bool m_readFailed = false;
   int m_serialCode = 0;
   bool m_signed = false;
   std::uint32_t m_dataCode = 0;
