@@ -4,6 +4,7 @@
 #include "dataitems/TNoxSerialData.h"
 #include "ecuconfig/ConnectSequence.h"
 #include "ecuconfig/TSerialDataModule.h"
+#include "history/LoadRecovery.h"
 #include "platform/UserInterface.h"
 
 CliSession::CliSession(TSerialDataModule &module, QTextStream &out)
@@ -53,7 +54,15 @@ int CliSession::Connect() {
                                          MessageIcon::Error);
     return EXIT_CONNECTION;
   }
-  return CheckStillConnected();
+  const int code = CheckStillConnected();
+  if (code == EXIT_OK && m_offerRecovery) {
+    LoadRecovery recovery(m_module, m_history);
+    if (const InterruptedLoads::Load load = recovery.Pending(); load.Number != 0)
+      UserInterface::Current().ShowMessage(recovery.Question(load) +
+                                               QStringLiteral("\n(ecuctl recover finish | undo | leave)"),
+                                           m_module.Text(LoadRecovery::TEXT_TITLE), MessageIcon::Warning);
+  }
+  return code;
 }
 
 int CliSession::CheckStillConnected() {

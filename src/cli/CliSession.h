@@ -25,7 +25,10 @@ public:
   ConnectionJournal &Journal() { return m_journal; }
 
   // Loads the protocol library, connects and reads everything. EXIT_OK or why not.
+  // A load into this unit that was cut short is said on stderr, with how to
+  // finish or undo it, unless the command is that very recovery.
   int Connect();
+  void SetOfferRecovery(bool offer) { m_offerRecovery = offer; }
   // EXIT_CONNECTION with a message when the line was lost meanwhile.
   int CheckStillConnected();
   // An item by component name, without regard to letter case; null if none.
@@ -37,6 +40,7 @@ private:
   TSerialDataModule &m_module;
   QTextStream &m_out;
   QStringList m_itemErrors;
+  bool m_offerRecovery = true;
   WorkshopHistory m_history;
   ConnectionJournal m_journal;
 };

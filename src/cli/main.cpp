@@ -3,6 +3,7 @@
 #include "cli/CliSession.h"
 #include "cli/FileCommands.h"
 #include "cli/HistoryCommands.h"
+#include "cli/RecoverCommand.h"
 #include "cli/LiveCommand.h"
 #include "cli/ReportCommand.h"
 #include "cli/TerminalUserInterface.h"
@@ -55,6 +56,10 @@ Commands:
   history [--format F]          the connections of the workshop history, newest
                                 first (1): date, identification, changes, note
   history show N [--format F]   the changes made during connection N
+  recover finish|undo|leave     a load into this unit that was cut short (the
+                                program killed, the line lost): finish it,
+                                put back the unit as it was before it, or
+                                leave the unit as it is
 
 Every command that connects is a connection of the workshop history: the unit
 as found is kept as a restore point (.kfg) and every write goes into the
@@ -234,6 +239,13 @@ int Run(const QStringList &arguments) {
     return needs(0, [&] { return unit.EraseEeprom(yes); });
   if (command == QLatin1String("report"))
     return needs(1, [&] { return ReportCommand(session).Run(args[0], session.Journal().Changes()); });
+  if (command == QLatin1String("recover")) {
+    const QStringList choices{QStringLiteral("finish"), QStringLiteral("undo"), QStringLiteral("leave")};
+    if (args.size() != 1 || !choices.contains(args[0]))
+      return Usage(QStringLiteral("recover takes finish, undo or leave"));
+    session.SetOfferRecovery(false);
+    return RecoverCommand(session).Run(args[0]);
+  }
   if (command == QLatin1String("history")) {
     HistoryCommands history(session);
     if (args.isEmpty())

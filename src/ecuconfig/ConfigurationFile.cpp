@@ -285,6 +285,7 @@ bool ConfigurationFile::Load(const QString &fileName, LoadMode mode, LoadSummary
   TNoxConnection *connection = m_module.NoxConnection;
   NoxProtocolObject *unit = connection->Loaded() ? connection->LibraryObject() : nullptr;
   if (unit && unit->IsConnected()) {
+    Q_EMIT m_module.LoadBegins(fileName);
     const std::map<int, std::uint8_t> known = KnownBytes(m_module);
     std::set<int> written;
     bool loaded = false;
@@ -308,6 +309,7 @@ bool ConfigurationFile::Load(const QString &fileName, LoadMode mode, LoadSummary
       const bool spared = item && item->ByAddress() && !written.count(item->Address());
       ++(spared ? counts.AlreadyInUnit : counts.Written);
     }
+    Q_EMIT m_module.LoadEnded(!counts.LineLost);
   } else {
     // Off line every write fails or stays in the program: the passes as
     // described, nothing to spare.

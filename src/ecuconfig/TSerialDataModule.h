@@ -99,6 +99,11 @@ Q_SIGNALS:
   void ConfigurationRead();
   // The program closed the connection (disconnect, a failed connect, exit).
   void ConnectionClosed();
+  // A load is about to write a file's values into the unit on line, and
+  // then has ended; `whole`: the line stayed up to its end, so whatever the
+  // unit refused is said and nothing is left half done.
+  void LoadBegins(const QString &fileName);
+  void LoadEnded(bool whole);
 
 public:
 

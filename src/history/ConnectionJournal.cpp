@@ -6,6 +6,7 @@
 #include "ecuconfig/ConfigurationFile.h"
 #include "ecuconfig/ConfigurationPages.h"
 #include "ecuconfig/TSerialDataModule.h"
+#include "history/LoadGuard.h"
 #include "platform/UserAction.h"
 #include "platform/UserInterface.h"
 
@@ -41,6 +42,8 @@ ConnectionJournal::ConnectionJournal(TSerialDataModule &module, WorkshopHistory 
       m_clock([] { return QDateTime::currentDateTimeUtc(); }) {
   connect(&m_module, &TSerialDataModule::ConfigurationFound, this, &ConnectionJournal::Open);
   connect(&m_module, &TSerialDataModule::ConnectionClosed, this, &ConnectionJournal::Close);
+  // Every load of the connection notes its beginning and end beside its log.
+  new LoadGuard(m_module, *this, this);
 }
 
 ConnectionJournal::~ConnectionJournal() {

@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimeZone>
 #include <array>
 #include <csignal>
@@ -561,5 +562,92 @@ INSTANTIATE_TEST_SUITE_P(Formats, ReportTest,
                                            ReportCase{"htm_polish", "car.HTM", 4},
                                            ReportCase{"plain_text_italian", "car", 0}),
                          CaseName<ReportCase>);
+
+} // namespace
+
+namespace {
+
+// A load cut short, by a killed program or by a lost line, is said at the
+// next connect and finished or put back byte for byte, or left as it is and
+// not asked about again.
+class RecoveryTest : public EcuctlTest {
+protected:
+  QByteArray Memory() const {
+    QFile file(Path("unit.bin"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+  void SetMemory(const QByteArray &bytes) const {
+    QFile file(Path("unit.bin"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+  }
+
+  // Starts a load on a slow unit and kills it once the unit has taken a few
+  // of its values.
+  void KillInTheMiddleOfALoad(const QByteArray &start) {
+    Configure({QStringLiteral("latency_ms = 15")});
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("NOX_SIMECU_CONFIG"), Path("unit.ini"));
+    environment.insert(QStringLiteral("NOX_HISTORY_DIR"), Path("history"));
+    process.setProcessEnvironment(environment);
+    process.start(DynamicLibrary::ExecutableFolder() + QStringLiteral("/ecuctl"),
+                  {QStringLiteral("load"), QStringLiteral("--write-all"), Path("other.kfg")});
+    ASSERT_TRUE(WaitFor([&] {
+      const QByteArray now = Memory();
+      return now.size() == start.size() && now != start;
+    }));
+    QThread::msleep(200);
+    ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
+    process.waitForFinished(5000);
+    Configure({});
+  }
+};
+
+TEST_F(RecoveryTest, ALoadCutShortIsFinishedOrPutBackOrLeft) {
+  ASSERT_EQ(Run({"set", "TIPO_ACCENSIONE=3", "GiriCutOff=1800", "TIPO_TPS=1", "TPS_PER_AFFONDATA=3"}).exitCode, 0);
+  ASSERT_EQ(Run({"save", Path("other.kfg")}).exitCode, 0);
+  ASSERT_EQ(Run({"erase-eeprom", "--yes"}).exitCode, 0);
+  // A factory unit's over-rev speed is corrected at every connect: the unit
+  // before a load is the unit after that.
+  ASSERT_EQ(Run({"get", "TIPO_ACCENSIONE"}).exitCode, 0);
+  const QByteArray start = Memory();
+  ASSERT_EQ(Run({"load", Path("other.kfg")}).exitCode, 0);
+  const QByteArray loaded = Memory();
+  ASSERT_NE(loaded, start);
+
+  struct Case {
+    const char *cut; // "kill" or the exchange after which the line is lost
+    const char *choice;
+  };
+  const Case cases[] = {{"kill", "finish"}, {"kill", "undo"}, {"100", "finish"}, {"100", "undo"}, {"kill", "leave"}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << c.cut << ", " << c.choice);
+    SetMemory(start);
+    if (QByteArray(c.cut) == "kill") {
+      KillInTheMiddleOfALoad(start);
+    } else {
+      Configure({QStringLiteral("lose_connection_after = ") + QString::fromLatin1(c.cut)});
+      EXPECT_EQ(Run({"load", "--write-all", Path("other.kfg")}).exitCode, 5);
+      Configure({});
+    }
+    // Any command that connects says so, and how to go on.
+    const Result said = Run({"get", "TIPO_ACCENSIONE"});
+    EXPECT_TRUE(said.err.contains(QStringLiteral("ecuctl recover"))) << said.err.toStdString();
+    EXPECT_TRUE(said.err.contains(QDir::toNativeSeparators(Path("other.kfg")))) << said.err.toStdString();
+    // The unit as the next connect finds it (and corrects it).
+    const QByteArray cut = Memory();
+    ASSERT_NE(cut, start);
+    ASSERT_NE(cut, loaded);
+    const Result recovered = Run({"recover", c.choice});
+    EXPECT_EQ(recovered.exitCode, 0) << recovered.err.toStdString();
+    const QByteArray expected = QByteArray(c.choice) == "finish" ? loaded : QByteArray(c.choice) == "undo" ? start : cut;
+    EXPECT_EQ(Memory().toHex(' ').toStdString(), expected.toHex(' ').toStdString());
+    const Result again = Run({"get", "TIPO_ACCENSIONE"});
+    EXPECT_FALSE(again.err.contains(QStringLiteral("ecuctl recover"))) << again.err.toStdString();
+  }
+  EXPECT_EQ(Run({"recover", "finish"}).out, QStringLiteral("no load into this unit was cut short\n"));
+  EXPECT_EQ(Run({"recover", "later"}).exitCode, 1);
+}
 
 } // namespace

@@ -1,0 +1,41 @@
+#include "history/LoadGuard.h"
+
+#include "ecuconfig/ConfigurationFile.h"
+#include "ecuconfig/TSerialDataModule.h"
+#include "history/ConnectionJournal.h"
+#include "platform/UserInterface.h"
+
+#include <QFile>
+
+LoadGuard::LoadGuard(TSerialDataModule &module, ConnectionJournal &journal, QObject *parent)
+    : QObject(parent), m_module(module), m_journal(journal) {
+  connect(&m_module, &TSerialDataModule::LoadBegins, this, &LoadGuard::Begins);
+  connect(&m_module, &TSerialDataModule::LoadEnded, this, &LoadGuard::Ended);
+}
+
+void LoadGuard::Begins(const QString &fileName) {
+  m_load = {};
+  if (!m_journal.IsOpen() || m_journal.Current().Id.isEmpty())
+    return; // no history for this connection: the journal has said so
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly))
+    return; // the load itself says it cannot read the file
+  const QByteArray bytes = file.readAll();
+  // The unit as the program holds it now: what putting it back must give.
+  const QByteArray before = ConfigurationFile(m_module).IniText(nullptr, ConfigurationFile::Progress::Quiet);
+  QString reason;
+  if (!InterruptedLoads(m_journal.History())
+           .Begin(m_journal.Current().Id, m_journal.Current().Identification, fileName, bytes, before, m_load,
+                  &reason)) {
+    m_load = {};
+    UserInterface::Current().ShowStatusWarning(reason);
+  }
+}
+
+void LoadGuard::Ended(bool whole) {
+  if (m_load.Number == 0)
+    return;
+  if (whole)
+    InterruptedLoads(m_journal.History()).End(m_load);
+  m_load = {};
+}
