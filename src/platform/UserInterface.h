@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 class QObject;
@@ -55,6 +56,16 @@ public:
     (void)text;
     (void)title;
     return false;
+  }
+
+  // A question with a few answers (`choices`, "&" before the accelerator
+  // letter); the index of the one chosen, or -1 when the question was put
+  // away (Esc) or cannot be asked: then nothing is done.
+  virtual int AskChoice(const QString &text, const QString &title, const QStringList &choices) {
+    (void)text;
+    (void)title;
+    (void)choices;
+    return -1;
   }
 
   // A warning that must not interrupt the fitter's work (no box to

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QList>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QWindow>
 
 // Drops the user's input to the windows that were open when it was created.
@@ -269,6 +270,20 @@ bool DesktopUserInterface::AskYesNo(const QString &text, const QString &title) {
   box.setDefaultButton(QMessageBox::No);
   box.setEscapeButton(QMessageBox::No);
   return box.exec() == QMessageBox::Yes;
+}
+
+int DesktopUserInterface::AskChoice(const QString &text, const QString &title, const QStringList &choices) {
+  QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton);
+  QList<QAbstractButton *> buttons;
+  for (const QString &choice : choices)
+    buttons << box.addButton(choice, QMessageBox::AcceptRole);
+  // Esc puts the question away: nothing is done, and it comes back.
+  QAbstractButton *later = box.addButton(QMessageBox::Cancel);
+  box.setEscapeButton(later);
+  if (!buttons.isEmpty())
+    box.setDefaultButton(qobject_cast<QPushButton *>(buttons.constFirst()));
+  box.exec();
+  return static_cast<int>(buttons.indexOf(box.clickedButton()));
 }
 
 void DesktopUserInterface::ShowStatusWarning(const QString &text) {

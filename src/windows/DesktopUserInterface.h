@@ -36,6 +36,7 @@ public:
   void EndWait() override;
   void SetBusyCursor(bool busy) override;
   bool AskYesNo(const QString &text, const QString &title) override;
+  int AskChoice(const QString &text, const QString &title, const QStringList &choices) override;
   // In the owner's status bar, when the owner has one (its invokable
   // ShowStatusWarning); in the Qt log otherwise.
   void ShowStatusWarning(const QString &text) override;

@@ -123,6 +123,9 @@ public Q_SLOTS:
   // File menu "History..." (and F7 in the configuration window): the
   // workshop history over the owner window (null for this one).
   void ActionHistoryExecute(QWidget *owner = nullptr);
+  // After a connect: a load into this unit that was cut short is offered to
+  // be finished, put back or left.
+  void OfferLoadRecovery();
 
 public:
   // The load command after its file dialog: the comparison (over the owner,

@@ -7,6 +7,7 @@
 #include "dataitems/TNoxNumber.h"
 #include "ecuconfig/ConfigurationFile.h"
 #include "ecuconfig/TSerialDataModule.h"
+#include "history/LoadRecovery.h"
 #include "history/UndoStack.h"
 #include "platform/UserInterface.h"
 #include "storage/TNoxRegistryData.h"
@@ -107,6 +108,27 @@ void TFormMain::ActionConnectExecute() {
                                          windowTitle(), MessageIcon::Error);
   }
   // The connected state follows MSG_CONNECTION_STATE, not the result.
+  const TNoxConnection *connection = m_module.NoxConnection;
+  if (result == 0 && connection->Loaded() && connection->ProtocolObject()->IsConnected())
+    OfferLoadRecovery();
+}
+
+void TFormMain::OfferLoadRecovery() {
+  LoadRecovery recovery(m_module, *m_history);
+  const InterruptedLoads::Load load = recovery.Pending();
+  if (load.Number == 0)
+    return;
+  const QString title = m_module.Text(LoadRecovery::TEXT_TITLE);
+  const int answer = UserInterface::Current().AskChoice(
+      recovery.Question(load), title, m_module.Text(LoadRecovery::TEXT_CHOICES).split(QLatin1Char('|')));
+  if (answer < 0 || answer > 2)
+    return; // asked again at the next connect
+  PausedRefresher refresher(m_module);
+  if (!refresher.Paused())
+    return;
+  QString reason;
+  if (!recovery.Carry(load, static_cast<LoadRecovery::Choice>(answer), &reason))
+    UserInterface::Current().ShowMessage(reason, title, MessageIcon::Error);
 }
 
 void TFormMain::ActionDisconnectExecute() {

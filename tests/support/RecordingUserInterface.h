@@ -39,6 +39,13 @@ public:
     Events << QStringLiteral("EndWait");
   }
   void SetBusyCursor(bool busy) override { Events << (busy ? QStringLiteral("Busy") : QStringLiteral("Idle")); }
+  // Answers the questions with several answers in turn (-1 when none is left).
+  int AskChoice(const QString &text, const QString &title, const QStringList &choices) override {
+    Choices << text + QStringLiteral(" | ") + title + QStringLiteral(" | ") + choices.join(QLatin1Char('|'));
+    return ChoiceAnswers.isEmpty() ? -1 : ChoiceAnswers.takeFirst();
+  }
+  QStringList Choices;
+  QList<int> ChoiceAnswers;
 
   QList<Message> Messages;
   QStringList StatusWarnings;

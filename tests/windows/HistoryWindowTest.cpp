@@ -2,7 +2,9 @@
 // the simulated unit, with the journal recording the connections.
 #include "SimulatedUnitWindowFixture.h"
 #include "dataitems/TNoxNumber.h"
+#include "ecuconfig/ConfigurationFile.h"
 #include "history/ConnectionJournal.h"
+#include "history/InterruptedLoads.h"
 #include "support/SimulatedUnit.h"
 #include "windows/TFormCompare.h"
 #include "windows/TFormHistory.h"
@@ -267,6 +269,57 @@ TEST_F(HistoryWindow, MnemonicsAreUniqueInEveryLanguage) {
       EXPECT_FALSE(letters.contains(letter)) << language << ": " << text.toStdString();
       letters.insert(letter);
     }
+  }
+}
+
+} // namespace
+
+namespace {
+
+// A load noted as begun and never ended (the program was killed, the line
+// lost) is offered at the next connect: Esc leaves it for later, Finish
+// loads the file, Put back the unit as it was before; either way it is not
+// offered again.
+TEST_F(HistoryWindow, ALoadCutShortIsOfferedAtTheNextConnect) {
+  QAction *connect = Main->findChild<QAction *>(QStringLiteral("ActionConnect"));
+  ASSERT_NE(connect, nullptr);
+  struct Case {
+    int answer;
+    bool loaded; // the file's value is in the unit afterwards
+    bool askedAgain;
+  };
+  for (const Case c : {Case{-1, false, true}, Case{0, true, false}, Case{1, false, false}}) {
+    SCOPED_TRACE(c.answer);
+    connect->trigger();
+    ASSERT_TRUE(Module.NoxConnection->ProtocolObject()->IsConnected());
+    const std::int32_t before = Module.GiriCutOff->RawValue();
+    const QString file = Folder.filePath(QStringLiteral("car%1.kfg").arg(c.answer + 1));
+    ASSERT_TRUE(Module.GiriCutOff->SetValue(before == Module.GiriCutOff->ConvertToEcu(1800) ? 1500 : 1800));
+    const std::int32_t inFile = Module.GiriCutOff->RawValue();
+    ASSERT_TRUE(Module.SaveConfiguration(file));
+    ASSERT_TRUE(Module.GiriCutOff->WriteRawValue(before));
+    QFile bytes(file);
+    ASSERT_TRUE(bytes.open(QIODevice::ReadOnly));
+    InterruptedLoads::Load load;
+    ASSERT_TRUE(InterruptedLoads(Main->History())
+                    .Begin(Main->Journal()->Current().Id, Main->Journal()->Current().Identification, file,
+                           bytes.readAll(), ConfigurationFile(Module).IniText(), load));
+    Disconnect();
+    QCoreApplication::processEvents(); // the main window hears the line go down
+    Ui.ChoiceAnswers = {c.answer};
+    Ui.Choices.clear();
+    connect->trigger();
+    ASSERT_EQ(Ui.Choices.size(), 1);
+    EXPECT_TRUE(Ui.Choices.constFirst().contains(QDir::toNativeSeparators(file))) << Ui.Choices.constFirst().toStdString();
+    EXPECT_EQ(UnitByte(Module.GiriCutOff->Address()), c.loaded ? inFile : before);
+    Disconnect();
+    QCoreApplication::processEvents(); // the main window hears the line go down
+    Ui.Choices.clear();
+    Ui.ChoiceAnswers = {2}; // left as it is, if asked
+    connect->trigger();
+    EXPECT_EQ(Ui.Choices.size(), c.askedAgain ? 1 : 0);
+    Disconnect();
+    QCoreApplication::processEvents(); // the main window hears the line go down
   }
 }
 
