@@ -10,9 +10,13 @@
 // (and their tests) tell such a field from one that shows a value.
 namespace UnreadLook {
 inline const char *Property = "Unread";
-inline QColor Colour() { return QColor(0xFF, 0xD7, 0x8C); }
+inline QColor Colour() {
+  return QColor(0xFF, 0xD7, 0x8C);
+}
 
-inline bool IsShown(const QWidget *field) { return field->property(Property).toBool(); }
+inline bool IsShown(const QWidget *field) {
+  return field->property(Property).toBool();
+}
 
 inline void Show(QWidget *field, bool unread) {
   if (IsShown(field) == unread)

@@ -38,7 +38,8 @@ void ElidedLabel::changeEvent(QEvent *event) {
 }
 
 void ElidedLabel::Elide() {
-  const QString shown = fontMetrics().elidedText(m_fullText, Qt::ElideRight, contentsRect().width() - 2 * margin());
+  const QString shown =
+      fontMetrics().elidedText(m_fullText, Qt::ElideRight, contentsRect().width() - 2 * margin());
   if (shown != text())
     QLabel::setText(shown);
 }

@@ -118,13 +118,14 @@ TEST_P(UnreadFieldTest, IsNamedAfterTheConnectShownAsUnreadAndNeverSaved) {
   EXPECT_FALSE(QFile::exists(SavedFile)) << "no file holds a value the unit did not give";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fields, UnreadFieldTest,
-    ::testing::Values(
-        UnreadField{"value", "read_fail = 223\n", "NoxValEditNGiriCambio", &TSerialDataModule::GiriPerCambio},
-        UnreadField{"choice", "read_fail = 165\n", "NoxComboTipoSonda", &TSerialDataModule::TIPO_SONDA_LAMBDA},
-        UnreadField{"flag", "read_fail = 162\n", "NoxCheckBoxCutOff", &TSerialDataModule::FLAG_GONFIGURAZIONE}),
-    CaseName<UnreadField>);
+INSTANTIATE_TEST_SUITE_P(Fields, UnreadFieldTest,
+                         ::testing::Values(UnreadField{"value", "read_fail = 223\n", "NoxValEditNGiriCambio",
+                                                       &TSerialDataModule::GiriPerCambio},
+                                           UnreadField{"choice", "read_fail = 165\n", "NoxComboTipoSonda",
+                                                       &TSerialDataModule::TIPO_SONDA_LAMBDA},
+                                           UnreadField{"flag", "read_fail = 162\n", "NoxCheckBoxCutOff",
+                                                       &TSerialDataModule::FLAG_GONFIGURAZIONE}),
+                         CaseName<UnreadField>);
 
 TEST_F(UnitFaultWindow, AValueTypedIntoAnUnreadFieldIsTheUnitsAndTheFileSaves) {
   // The unit keeps its memory in a file: what reached it is read there, past
@@ -138,12 +139,13 @@ TEST_F(UnitFaultWindow, AValueTypedIntoAnUnreadFieldIsTheUnitsAndTheFileSaves) {
   auto *speed = ChildOf<TValueEditEx>(Form.get(), "NoxValEditNGiriCambio");
   for (int i = 0; i < 4; ++i)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-  ASSERT_EQ(QApplication::focusWidget(), speed) << QApplication::focusWidget()->objectName().toStdString();
+  ASSERT_EQ(QApplication::focusWidget(), speed);
   QTest::keyClicks(speed, QStringLiteral("3000"));
   QTest::keyClick(speed, Qt::Key_Return);
   QFile image(memory);
   ASSERT_TRUE(image.open(QIODevice::ReadOnly));
-  EXPECT_EQ(static_cast<std::uint8_t>(image.readAll().at(kChangeOverSpeedByte)), 40); // 120000 / 3000 RPM, ignition type 4
+  // 120000 / 3000 RPM with the ignition type the unit holds.
+  EXPECT_EQ(static_cast<std::uint8_t>(image.readAll().at(kChangeOverSpeedByte)), 40);
   EXPECT_EQ(speed->text(), QStringLiteral("3000"));
   EXPECT_FALSE(UnreadLook::IsShown(speed));
   EXPECT_NE(speed->palette().color(QPalette::Base), UnreadLook::Colour());
@@ -152,7 +154,8 @@ TEST_F(UnitFaultWindow, AValueTypedIntoAnUnreadFieldIsTheUnitsAndTheFileSaves) {
   const qsizetype said = Ui.Messages.size();
   PressOnMain(Qt::Key_F2);
   EXPECT_EQ(Ui.Messages.size(), said);
-  EXPECT_TRUE(SavedText().contains(QStringLiteral("RIFERIMENTO GIRI CAMBIO=3000"))) << SavedText().toStdString();
+  EXPECT_TRUE(SavedText().contains(QStringLiteral("RIFERIMENTO GIRI CAMBIO=3000")))
+      << SavedText().toStdString();
 }
 
 TEST_F(UnitFaultWindow, CtrlCInTheConfigurationWindowConnectsThere) {
