@@ -1,6 +1,7 @@
 #include "controls/TNoxCheckBox.h"
 
 #include "controls/BoundItem.h"
+#include "controls/UnreadLook.h"
 #include "dataitems/NoxMessageEvent.h"
 #include "dataitems/NumberConversion.h"
 #include "dataitems/TNoxNumber.h"
@@ -76,12 +77,23 @@ bool TNoxCheckBox::event(QEvent *event) {
     }
     return true;
   }
-  if (message == MSG_DATA_STATE)
+  if (message == MSG_DATA_STATE) {
+    if (m_value && m_value->ReadFailed())
+      ShowUserValue(0);
     return true;
+  }
   return QCheckBox::event(event);
 }
 
 void TNoxCheckBox::ShowUserValue(double x) {
+  // Neither ticked nor clear: the unit did not say which.
+  const bool unread = m_value && m_value->ReadFailed();
+  UnreadLook::Show(this, unread);
+  if (unread) {
+    setCheckState(Qt::PartiallyChecked); // no click: nothing is written back
+    return;
+  }
+  setTristate(false);
   bool checked = false;
   switch (m_condition) {
   case Nox::ccEqualTo:

@@ -1,6 +1,7 @@
 #include "controls/TNoxComboBox.h"
 
 #include "controls/BoundItem.h"
+#include "controls/UnreadLook.h"
 #include "dataitems/NoxMessageEvent.h"
 #include "dataitems/NumberConversion.h"
 #include "dataitems/TNoxNumber.h"
@@ -30,8 +31,11 @@ bool TNoxComboBox::event(QEvent *event) {
     ShowValue();
     return true;
   }
-  if (message == MSG_DATA_STATE)
+  if (message == MSG_DATA_STATE) {
+    if (m_value && m_value->ReadFailed())
+      ShowUserValue(0);
     return true;
+  }
   return KeyedComboBox::event(event);
 }
 
@@ -44,10 +48,13 @@ void TNoxComboBox::ShowValue() {
 }
 
 void TNoxComboBox::ShowUserValue(double value) {
+  // A choice the unit did not give selects nothing rather than the default.
+  const bool unread = m_value && m_value->ReadFailed();
+  UnreadLook::Show(this, unread);
   int index = -1;
   std::int32_t rounded = 0;
   // A value beyond any index (or not a number) selects nothing.
-  if (value >= 0 && NumberConversion::TruncateToInt32(value + 0.5, rounded) && rounded < count())
+  if (!unread && value >= 0 && NumberConversion::TruncateToInt32(value + 0.5, rounded) && rounded < count())
     index = rounded;
   setCurrentIndex(index);
   SetRemembered(currentIndex());

@@ -3,6 +3,7 @@
 #include "controls/BoundItem.h"
 #include "controls/FloatText.h"
 #include "controls/FocusMoves.h"
+#include "controls/UnreadLook.h"
 #include "dataitems/NoxMessageEvent.h"
 #include "dataitems/TNoxNumber.h"
 
@@ -44,6 +45,8 @@ bool TValueEditEx::HandleItemMessage(QEvent *event) {
       ApplyDefinedAspect(false);
       m_defined = false;
     }
+    if (m_value && m_value->ReadFailed())
+      ShowText(0);
     return true;
   }
   if (message == MSG_PACKET_DATA && m_value)
@@ -56,7 +59,15 @@ bool TValueEditEx::HandleItemMessage(QEvent *event) {
 
 void TValueEditEx::ShowValue() {
   if (m_value)
-    setText(FloatToText(m_value->GetValue()));
+    ShowText(m_value->GetValue());
+}
+
+void TValueEditEx::ShowText(double value) {
+  // The cached number of a parameter the unit did not give is a default or
+  // an old value: shown, it would pass for the unit's.
+  const bool unread = m_value && m_value->ReadFailed();
+  setText(unread ? QString() : FloatToText(value));
+  UnreadLook::Show(this, unread);
 }
 
 bool TValueEditEx::ReloadValue() {
@@ -64,7 +75,7 @@ bool TValueEditEx::ReloadValue() {
     return true;
   double value = 0;
   const bool ok = ReloadUserValue(*m_value, value);
-  setText(FloatToText(value));
+  ShowText(value);
   return ok;
 }
 
@@ -153,7 +164,7 @@ bool TValueEditEx::Commit() {
   if (!TextToFloat(text(), value)) {
     double stored = 0;
     m_value->RefreshValue(stored);
-    setText(FloatToText(stored));
+    ShowText(stored);
     return false;
   }
   return m_value->SetValue(value);

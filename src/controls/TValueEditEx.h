@@ -63,6 +63,8 @@ protected:
 private:
   bool HandleItemMessage(QEvent *event);
   void ShowValue();
+  // The value, or no text and the unread look when the last read failed.
+  void ShowText(double value);
   bool Commit();
   void ResetText();
   void ApplyDefinedAspect(bool defined);

@@ -3,12 +3,76 @@
 #include "windows/TFormAttesa.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QEvent>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QList>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QWindow>
+
+namespace {
+// The room a message may take on the screen; a text that would need more
+// than half of it scrolls.
+int ScreenHeight() {
+  const QScreen *screen = QGuiApplication::primaryScreen();
+  return screen ? screen->availableGeometry().height() : 600;
+}
+
+bool NeedsScrolling(const QString &text) {
+  const QFontMetrics metrics(QApplication::font());
+  const int height = metrics.boundingRect(QRect(0, 0, 500, 1 << 20), Qt::TextWordWrap, text).height();
+  return height > ScreenHeight() / 2;
+}
+
+// A message with a long list (the values a load could not write, say): a
+// message box grows with its text past the bottom of the screen, hiding its
+// own button. The first line stays in view, the rest scrolls.
+void ShowScrollingMessage(const QString &text, const QString &title, QStyle::StandardPixmap icon) {
+  QDialog dialog;
+  dialog.setObjectName(QStringLiteral("ScrollingMessage"));
+  dialog.setWindowTitle(title);
+  auto *grid = new QGridLayout(&dialog);
+  auto *iconLabel = new QLabel(&dialog);
+  const int iconSize = dialog.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &dialog);
+  iconLabel->setPixmap(dialog.style()->standardIcon(icon, nullptr, &dialog).pixmap(iconSize, iconSize));
+  grid->addWidget(iconLabel, 0, 0, 2, 1, Qt::AlignTop);
+  const qsizetype lineEnd = text.indexOf(QLatin1Char('\n'));
+  auto *headline = new QLabel(lineEnd < 0 ? QString() : text.left(lineEnd), &dialog);
+  headline->setObjectName(QStringLiteral("Headline"));
+  headline->setWordWrap(true);
+  headline->setTextFormat(Qt::PlainText);
+  grid->addWidget(headline, 0, 1);
+  auto *list = new QLabel(lineEnd < 0 ? text : text.mid(lineEnd + 1));
+  list->setWordWrap(true);
+  list->setObjectName(QStringLiteral("List"));
+  list->setTextFormat(Qt::PlainText);
+  list->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  list->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  list->setMargin(4);
+  auto *scroll = new QScrollArea(&dialog);
+  scroll->setWidget(list);
+  scroll->setWidgetResizable(true);
+  scroll->setFocusPolicy(Qt::NoFocus); // Enter and Esc stay with the button
+  scroll->setMinimumHeight(ScreenHeight() / 3);
+  scroll->setMaximumHeight(ScreenHeight() / 2);
+  scroll->setMinimumWidth(qMin(list->sizeHint().width() + 30, 600));
+  grid->addWidget(scroll, 1, 1);
+  auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  grid->addWidget(buttons, 2, 0, 1, 2);
+  buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+  buttons->button(QDialogButtonBox::Ok)->setFocus(Qt::OtherFocusReason);
+  dialog.exec();
+}
+} // namespace
 
 // Drops the user's input to the windows that were open when it was created.
 // Windows opened later (a message box in the middle of an operation, the
@@ -140,6 +204,14 @@ void DesktopUserInterface::ShowMessage(const QString &text, const QString &title
   case MessageIcon::Question:
     boxIcon = QMessageBox::Question;
     break;
+  }
+  if (NeedsScrolling(text)) {
+    const QStyle::StandardPixmap pixmap = boxIcon == QMessageBox::Warning       ? QStyle::SP_MessageBoxWarning
+                                          : boxIcon == QMessageBox::Information ? QStyle::SP_MessageBoxInformation
+                                          : boxIcon == QMessageBox::Question    ? QStyle::SP_MessageBoxQuestion
+                                                                                : QStyle::SP_MessageBoxCritical;
+    ShowScrollingMessage(text, title, pixmap);
+    return;
   }
   QMessageBox box(boxIcon, title, text, QMessageBox::Ok);
   box.exec();

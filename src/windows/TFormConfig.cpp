@@ -11,6 +11,7 @@
 #include "ui_TFormConfig.h"
 #include "windows/ConfigControlBindings.h"
 #include "windows/ConfigWindowRules.h"
+#include "windows/ElidedLabel.h"
 #include "windows/FormTextTable.h"
 #include "windows/TFormLiveChart.h"
 #include "windows/TFormMain.h"
@@ -104,9 +105,12 @@ void TFormConfig::AttachTo(TFormMain &main) {
     MirrorStatus(main.StatusColor(), main.StatusText(0), main.StatusText(1));
   };
   connect(&main, &TFormMain::StatusChanged, this, mirror);
-  connect(&main, &TFormMain::ConnectionStateReceived, this, [this, mirror] {
+  connect(&main, &TFormMain::ConnectionStateReceived, this, [this, mirror](qintptr lParam) {
     mirror();
-    m_ui->ButtonReset->setEnabled(false);
+    // Connected from this window (Ctrl+C): its unit commands work at once.
+    const bool usable = lParam == 1 && isVisible() && LineIsUp();
+    m_ui->ButtonReset->setEnabled(usable);
+    m_ui->ButtonOndaCostruita->setEnabled(usable && m_ui->NoxComboTipoEmul->currentIndex() == 2);
   });
 }
 
@@ -122,7 +126,7 @@ void TFormConfig::BuildStatusBar() {
   m_statusPanel0->setFixedWidth(500);
   m_statusPanel0->setFont(bold);
   SetTextColor(m_statusPanel0, kStatusRed);
-  m_statusPanel1 = new QLabel(m_statusBar);
+  m_statusPanel1 = new ElidedLabel(QString(), m_statusBar);
   m_statusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
   m_statusPanel1->setFont(bold);
   SetTextColor(m_statusPanel1, kStatusGreen);
@@ -150,7 +154,7 @@ QLabel *TFormConfig::StatusPanel(int index) const {
 void TFormConfig::MirrorStatus(const QColor &color, const QString &panel0, const QString &panel1) {
   SetTextColor(m_statusPanel0, color);
   m_statusPanel0->setText(panel0);
-  m_statusPanel1->setText(panel1);
+  m_statusPanel1->SetFullText(panel1);
   m_statusBar->repaint();
 }
 

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <memory>
 
+class ElidedLabel;
 class QLabel;
 class QStatusBar;
 class QTimer;
@@ -95,7 +96,7 @@ private:
   QPointer<TFormLiveChart> m_liveChart;
   QStatusBar *m_statusBar = nullptr;
   QLabel *m_statusPanel0 = nullptr;
-  QLabel *m_statusPanel1 = nullptr;
+  ElidedLabel *m_statusPanel1 = nullptr;
   QTimer *m_timer = nullptr;
   bool m_keyPreview = false;
   bool m_showingCambioFields = false;

@@ -71,6 +71,12 @@ bool TFormConfig::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
     FormMain->ActionHistoryExecute(this);
     return true;
   }
+  // The main window's connect, without leaving this window: a lost line is
+  // taken up again where the fitter works.
+  if (key == Qt::Key_C && modifiers == Qt::ControlModifier && FormMain) {
+    FormMain->ActionConnectExecute();
+    return true;
+  }
   if (key == Qt::Key_PageDown) {
     SelectPage(1);
     return true;

@@ -19,6 +19,13 @@ constexpr int TEXT_NOT_WRITTEN = 211;
 constexpr int TEXT_UNIT_REFUSED = 212;
 constexpr int TEXT_NO_VALUE_OF_ITEM = 213;
 constexpr int TEXT_SHARED_BYTE_UNREAD = 214;
+// The unit's own statuses beside STATUS_NOT_DEFINED: it did not answer, or
+// it would not take the argument.
+constexpr int STATUS_NO_ANSWER = 1;
+constexpr int STATUS_BAD_ARGUMENT = 2;
+constexpr int TEXT_NO_ANSWER = 334;
+constexpr int TEXT_VALUE_NOT_ACCEPTED = 335;
+constexpr int TEXT_NOT_IN_THIS_UNIT = 336;
 constexpr int TPS_LAMPS = 4;
 constexpr int LAMBDA_LAMPS = 3;
 
@@ -101,8 +108,14 @@ void TFormConfig::WriteFailed(int code) {
     reason = m_module.Text(TEXT_NO_VALUE_OF_ITEM);
   } else if (code == TNoxSerialData::ERROR_SHARED_BYTE_UNREAD) {
     reason = m_module.Text(TEXT_SHARED_BYTE_UNREAD);
+  } else if (code == STATUS_NO_ANSWER) {
+    reason = m_module.Text(TEXT_NO_ANSWER);
+  } else if (code == STATUS_BAD_ARGUMENT) {
+    reason = m_module.Text(TEXT_VALUE_NOT_ACCEPTED);
+  } else if (code & STATUS_NOT_DEFINED) {
+    reason = m_module.Text(TEXT_NOT_IN_THIS_UNIT);
   } else {
-    reason = m_module.Text(TEXT_UNIT_REFUSED).arg(code);
+    reason = m_module.Text(TEXT_UNIT_REFUSED).arg(code); // a status this program does not know
   }
   // After the write has finished: the field shows the stored value again
   // before the message takes the focus.

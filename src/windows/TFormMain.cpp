@@ -14,6 +14,7 @@
 #include "windows/QtTranslation.h"
 #include "windows/ReportActions.h"
 #include "windows/TFormSplash.h"
+#include "windows/ElidedLabel.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -111,16 +112,15 @@ TFormMain::TFormMain(TSerialDataModule &module, const TFormMainOptions &options,
       options.HistoryFolder.isEmpty() ? WorkshopHistory::DefaultFolder() : options.HistoryFolder);
   m_journal = new ConnectionJournal(m_module, *m_history, this);
   m_reports->Changes = [this] { return m_journal->Changes(); };
-  connect(&m_module, &TSerialDataModule::ConnectionClosed, this, [this] { m_statusWarning->clear(); });
+  connect(&m_module, &TSerialDataModule::ConnectionClosed, this, [this] { m_statusWarning->SetFullText({}); });
 }
 
 void TFormMain::ShowStatusWarning(const QString &text) {
-  m_statusWarning->setText(text);
-  m_statusWarning->setToolTip(text);
+  m_statusWarning->SetFullText(text);
 }
 
 QString TFormMain::StatusWarning() const {
-  return m_statusWarning->text();
+  return m_statusWarning->FullText();
 }
 
 TFormMain::~TFormMain() {
@@ -132,11 +132,11 @@ TFormMain::~TFormMain() {
 }
 
 void TFormMain::BuildStatusBar() {
-  m_statusPanel0 = new QLabel(QStringLiteral("Centralina non connessa"));
+  m_statusPanel0 = new ElidedLabel(QStringLiteral("Centralina non connessa"));
   m_statusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
   m_statusPanel0->setFixedWidth(500);
   m_statusPanel0->setFont(PixelFont(QStringLiteral("DejaVu Sans"), 16, true));
-  m_statusPanel1 = new QLabel;
+  m_statusPanel1 = new ElidedLabel;
   m_statusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
   m_statusPanel1->setFont(PixelFont(QStringLiteral("DejaVu Sans"), 16, true));
   QPalette green = m_statusPanel1->palette();
@@ -144,13 +144,13 @@ void TFormMain::BuildStatusBar() {
   m_statusPanel1->setPalette(green);
   m_ui->LMDStatusBarMain->addWidget(m_statusPanel0);
   m_ui->LMDStatusBarMain->addWidget(m_statusPanel1, 1);
-  m_statusWarning = new QLabel;
+  m_statusWarning = new ElidedLabel;
   m_statusWarning->setObjectName(QStringLiteral("StatusWarning"));
   QPalette warning = m_statusWarning->palette();
   warning.setColor(QPalette::WindowText, Qt::darkRed);
   m_statusWarning->setPalette(warning);
   m_ui->LMDStatusBarMain->addPermanentWidget(m_statusWarning);
-  SetStatus(m_statusPanel0->text(), NotConnectedColor);
+  SetStatus(m_statusPanel0->FullText(), NotConnectedColor);
 }
 
 void TFormMain::BindCommands() {
@@ -376,7 +376,7 @@ void TFormMain::ApplyLanguageAndLayout() {
   Q_EMIT TextsApplied();
   m_module.NotifyAllItems();
   if (m_module.NoxConnection->Loaded()) {
-    m_statusPanel0->setText(m_module.TranslatedText(ConnectionOpen() ? TEXT_CONNECTED : TEXT_NOT_CONNECTED));
+    m_statusPanel0->SetFullText(m_module.TranslatedText(ConnectionOpen() ? TEXT_CONNECTED : TEXT_NOT_CONNECTED));
     Q_EMIT StatusChanged();
   }
   LayoutLabels();
@@ -397,7 +397,7 @@ void TFormMain::LayoutLabels() {
 void TFormMain::SelectLanguage(int languageIndex) {
   NoxRegistryData->SetIntegerValue(QStringLiteral("Language"), languageIndex);
   ApplyLanguageAndLayout();
-  m_statusPanel0->setText(m_module.TranslatedText(ConnectionOpen() ? TEXT_CONNECTED : TEXT_NOT_CONNECTED));
+  m_statusPanel0->SetFullText(m_module.TranslatedText(ConnectionOpen() ? TEXT_CONNECTED : TEXT_NOT_CONNECTED));
   Q_EMIT StatusChanged();
 }
 
@@ -412,7 +412,7 @@ bool TFormMain::ConnectionOpen() const {
 }
 
 QString TFormMain::StatusText(int panel) const {
-  return panel == 0 ? m_statusPanel0->text() : m_statusPanel1->text();
+  return panel == 0 ? m_statusPanel0->FullText() : m_statusPanel1->FullText();
 }
 
 QColor TFormMain::StatusColor() const {
@@ -423,7 +423,7 @@ void TFormMain::SetStatus(const QString &text, const QColor &color) {
   QPalette palette = m_statusPanel0->palette();
   palette.setColor(QPalette::WindowText, color);
   m_statusPanel0->setPalette(palette);
-  m_statusPanel0->setText(text);
+  m_statusPanel0->SetFullText(text);
 }
 
 bool TFormMain::event(QEvent *event) {
@@ -439,12 +439,12 @@ void TFormMain::ConnectionStateMessage(qintptr lParam) {
     m_ui->ActionConnect->setEnabled(true);
     m_ui->ActionDisconnect->setEnabled(false);
     SetStatus(m_module.TranslatedText(TEXT_NOT_CONNECTED), NotConnectedColor);
-    m_statusPanel1->clear();
+    m_statusPanel1->SetFullText({});
   } else if (lParam == 1) {
     m_ui->ActionConnect->setEnabled(false);
     m_ui->ActionDisconnect->setEnabled(true);
     SetStatus(m_module.TranslatedText(TEXT_CONNECTED), ConnectedColor);
-    m_statusPanel1->setText(m_module.FirmwareStatusText());
+    m_statusPanel1->SetFullText(m_module.FirmwareStatusText());
   }
   m_ui->LMDStatusBarMain->repaint();
   Q_EMIT StatusChanged();

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -14,6 +15,7 @@ class TFormMain;
 }
 class QAction;
 class QActionGroup;
+class ElidedLabel;
 class QLabel;
 class QMenu;
 class QToolButton;
@@ -148,6 +150,14 @@ private:
   void SetStatus(const QString &text, const QColor &color);
   void FillProcessWideTexts();
   bool ConnectionOpen() const;
+  // The captions of the parameters whose last read failed (the file key
+  // where no field shows one), in component order.
+  QStringList UnreadCaptions() const;
+  // Reads those parameters once more while connected; what still fails.
+  QStringList ReadUnreadAgain();
+  // Says "not connected" over the owner (null for this window) when the
+  // line is down; true when it did.
+  bool SayNotConnected(QWidget *owner = nullptr);
   QString AskForFile(FileDialog kind);
   void RestoreStartCursor();
 
@@ -159,9 +169,9 @@ private:
   QPointer<TFormSplash> m_splash;
   QPointer<QDialog> m_configurationWindow;
   UndoStack *m_undo = nullptr;
-  QLabel *m_statusPanel0 = nullptr;
-  QLabel *m_statusPanel1 = nullptr;
-  QLabel *m_statusWarning = nullptr;
+  ElidedLabel *m_statusPanel0 = nullptr;
+  ElidedLabel *m_statusPanel1 = nullptr;
+  ElidedLabel *m_statusWarning = nullptr;
   std::unique_ptr<WorkshopHistory> m_history;
   ConnectionJournal *m_journal = nullptr;
   QMenu *m_popupMenu = nullptr;

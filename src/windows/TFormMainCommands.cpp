@@ -5,6 +5,7 @@
 #include "dataitems/TDataRefresher.h"
 #include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
+#include "dataitems/TNoxSerialData.h"
 #include "ecuconfig/ConfigurationFile.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "history/LoadRecovery.h"
@@ -14,6 +15,7 @@
 #include "translator/TTranslator.h"
 #include "ui_TFormMain.h"
 #include "windows/ConfigurationBackup.h"
+#include "windows/ElidedLabel.h"
 #include "windows/ConfigurationFolder.h"
 #include "windows/TAboutBox.h"
 #include "windows/TFormCompare.h"
@@ -28,6 +30,10 @@ constexpr int TEXT_NO_ANSWER_1 = 17;
 constexpr int TEXT_NO_ANSWER_2 = 18;
 constexpr int TEXT_VERSION = 147;
 constexpr int TEXT_ABOUT_COMMENT = 201;
+constexpr int TEXT_NOT_READ_AT_CONNECT = 330;
+constexpr int TEXT_NOT_SAVED_UNREAD = 331;
+constexpr int TEXT_CONNECTION_REFUSED = 332;
+constexpr int TEXT_PRESS_CTRL_C = 333;
 
 // The refresher is paused for a file operation and put back as it was.
 class PausedRefresher {
@@ -96,9 +102,51 @@ void TFormMain::ActionConfVettExecute() {
   m_module.DataRefresher->SetRunning(false);
 }
 
+QStringList TFormMain::UnreadCaptions() const {
+  QStringList captions;
+  for (TNoxSerialData *each : m_module.DataItems()) {
+    auto *item = qobject_cast<TNoxNumber *>(each);
+    if (!item || !item->ReadFailed())
+      continue;
+    QString caption = FieldCaption ? FieldCaption(item) : QString();
+    if (caption.isEmpty())
+      caption = item->FileKeyName();
+    if (!captions.contains(caption))
+      captions << caption;
+  }
+  return captions;
+}
+
+QStringList TFormMain::ReadUnreadAgain() {
+  // A value missed at the connect may answer now: asked once more before
+  // anything is built from it.
+  if (ConnectionOpen())
+    for (TNoxSerialData *item : m_module.DataItems())
+      if (item->ReadFailed())
+        item->Reload();
+  return UnreadCaptions();
+}
+
 void TFormMain::ActionConnectExecute() {
+  TNoxConnection *connection = m_module.NoxConnection;
+  if (!connection->Loaded() && !connection->LoadProtocolLibrary())
+    return; // the connection has said why
+  // A warning of the previous connection (its lost line) is no longer true.
+  m_statusWarning->SetFullText({});
   const int result = m_module.ConnectAndReadAll(4, 0);
-  if (result == -2) {
+  if (result == 0 && !connection->Loaded()) {
+    // The library is there and the unit was identified, but it refused the
+    // line: the connect closed everything again.
+    UserInterface::Current().ShowMessage(m_module.Text(TEXT_CONNECTION_REFUSED), windowTitle(),
+                                         MessageIcon::Error);
+  } else if (result == 0 && ConnectionOpen()) {
+    // The fitter must not take the default a field shows for the unit's value.
+    const QStringList unread = UnreadCaptions();
+    if (!unread.isEmpty())
+      UserInterface::Current().ShowMessage(m_module.Text(TEXT_NOT_READ_AT_CONNECT) + QLatin1Char('\n') +
+                                               unread.join(QLatin1Char('\n')),
+                                           windowTitle(), MessageIcon::Warning);
+  } else if (result == -2) {
     UserInterface::Current().ShowMessage(m_module.TranslatedText(TEXT_NOT_RECOGNISED), windowTitle(),
                                          MessageIcon::Error);
   } else if (result == -1) {
@@ -148,6 +196,14 @@ void TFormMain::ActionSalvaFileExecute() {
   PausedRefresher refresher(m_module);
   if (!refresher.Paused())
     return;
+  // A file is loaded into other cars later: a default standing in for a
+  // value the unit never gave would be written into them as if it were real.
+  if (const QStringList unread = ReadUnreadAgain(); !unread.isEmpty()) {
+    UserInterface::Current().ShowMessage(m_module.Text(TEXT_NOT_SAVED_UNREAD) + QLatin1Char('\n') +
+                                             unread.join(QLatin1Char('\n')),
+                                         windowTitle(), MessageIcon::Error);
+    return;
+  }
   ConfigurationBackup backup(fileName);
   backup.Make();
   // A failed save must not leave the fitter without the file they had.
@@ -155,13 +211,28 @@ void TFormMain::ActionSalvaFileExecute() {
     backup.Restore();
 }
 
+bool TFormMain::SayNotConnected(QWidget *owner) {
+  if (ConnectionOpen())
+    return false;
+  // Off line there is no unit to compare with or to load into: no file
+  // dialog, no comparison, no load.
+  UserInterface::Current().ShowMessage(m_module.Text(TEXT_PRESS_CTRL_C),
+                                       owner ? owner->window()->windowTitle() : windowTitle(),
+                                       MessageIcon::Warning);
+  return true;
+}
+
 void TFormMain::ActionCaricaFileExecute() {
+  if (SayNotConnected())
+    return;
   const QString fileName = AskForFile(FileDialog::Open);
   if (!fileName.isEmpty())
     LoadConfigurationFile(fileName);
 }
 
 bool TFormMain::LoadConfigurationFile(const QString &fileName, QWidget *owner) {
+  if (SayNotConnected(owner))
+    return false;
   // A customer's file loaded onto the wrong car overwrites the unit's whole
   // configuration: show what it will change before anything is written.
   if (m_compareBeforeLoad && NoxRegistryData->GetIntegerValue(QStringLiteral("NoCompare")) == 0) {
@@ -179,7 +250,7 @@ bool TFormMain::LoadConfigurationFile(const QString &fileName, QWidget *owner) {
   LoadSummary summary;
   const bool loaded =
       m_module.LoadConfiguration(fileName, m_ui->ActionWriteEveryValue->isChecked(), &summary);
-  m_statusPanel1->setText(
+  m_statusPanel1->SetFullText(
       m_module.Text(TSerialDataModule::TEXT_LOAD_SUMMARY).arg(summary.Written).arg(summary.AlreadyInUnit));
   return loaded;
 }

@@ -282,7 +282,11 @@ TEST_F(ValueEditTest, LiveValuesAndReloadGoThroughTheParameter) {
   unit->FailReads = true;
   unit->Memory[170] = 45;
   EXPECT_FALSE(edit->ReloadValue());
-  EXPECT_EQ(edit->text(), QStringLiteral("44")) << "the cached value stands";
+  EXPECT_EQ(item->RawValue(), 44) << "the cached value stands in the parameter";
+  EXPECT_TRUE(edit->text().isEmpty()) << "but the field does not pass it off as the unit's";
+  unit->FailReads = false;
+  EXPECT_TRUE(edit->ReloadValue());
+  EXPECT_EQ(edit->text(), QStringLiteral("45")) << "a read that succeeds shows the value again";
 }
 
 TEST_F(ValueEditTest, DestroyedParameterOrFieldIsForgotten) {

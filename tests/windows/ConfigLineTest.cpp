@@ -140,8 +140,10 @@ TEST_P(WriteFailureTest, SaysWhyOncePerConfirmedValue) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Causes, WriteFailureTest,
-                         ::testing::Values(WriteFailureCase{"unit_refuses", "write_fail = 224", true, false,
-                                                            212, 1},
+                         ::testing::Values(WriteFailureCase{"no_answer", "write_fail = 224", true, false,
+                                                            334, 0},
+                                           WriteFailureCase{"not_in_this_unit", "undefined = 224", true, false,
+                                                            336, 0},
                                            WriteFailureCase{"line_lost", "lose_connection_after = 130", true,
                                                             true, TSerialDataModule::TEXT_LINE_LOST, 0},
                                            WriteFailureCase{"never_connected", "", false, false, 11, 0}),

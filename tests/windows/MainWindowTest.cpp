@@ -87,7 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
                                      "no_identification = true\n",
                                      {17, 18},
                                      QStringLiteral("\n(ERR.CODE: C01)")},
-                      ConnectFailure{"unknown_unit", "identification = 1 99 99 0 0 0 0 0\n", {106}, {}}),
+                      ConnectFailure{"unknown_unit", "identification = 1 99 99 0 0 0 0 0\n", {106}, {}},
+                      ConnectFailure{"refused", "refuse_connect = true\n", {332}, {}}),
     CaseName<ConnectFailure>);
 
 TEST_F(MainWindowTest, LanguageStripFollowsTheScreenWidth) {
@@ -149,6 +150,7 @@ struct KeyCase {
   const char *name;
   Qt::Key Key;
   QList<TFormMain::FileDialog> Asked;
+  QList<int> Said; // the texts of the messages, never connected
 };
 
 class CommandKeyTest : public MainWindowTest, public ::testing::WithParamInterface<KeyCase> {};
@@ -168,15 +170,19 @@ TEST_P(CommandKeyTest, OnlyTheBoundKeysAct) {
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   EXPECT_EQ(QApplication::topLevelWidgets().size(), windows);
-  EXPECT_TRUE(m_ui.Messages.isEmpty());
+  QList<int> said;
+  for (const auto &message : m_ui.Messages)
+    said << (message.Text == m_module.Text(333) ? 333 : -1);
+  EXPECT_EQ(said, GetParam().Said);
   EXPECT_FALSE(m_module.NoxConnection->Loaded());
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, CommandKeyTest,
-                         ::testing::Values(KeyCase{"F2_saves", Qt::Key_F2, {TFormMain::FileDialog::Save}},
-                                           KeyCase{"F3_loads", Qt::Key_F3, {TFormMain::FileDialog::Open}},
-                                           KeyCase{"F4_nothing", Qt::Key_F4, {}},
-                                           KeyCase{"F6_nothing", Qt::Key_F6, {}}),
+                         ::testing::Values(KeyCase{"F2_saves", Qt::Key_F2, {TFormMain::FileDialog::Save}, {}},
+                                           // No unit to compare with or load into: no dialog at all.
+                                           KeyCase{"F3_asks_to_connect", Qt::Key_F3, {}, {333}},
+                                           KeyCase{"F4_nothing", Qt::Key_F4, {}, {}},
+                                           KeyCase{"F6_nothing", Qt::Key_F6, {}, {}}),
                          CaseName<KeyCase>);
 
 } // namespace
