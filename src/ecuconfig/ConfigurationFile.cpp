@@ -332,6 +332,11 @@ std::set<int> ConfigurationFile::LoadValueByValue(TMemIniData &ini, NoxProtocolO
                                                          : LoadLine::Mode::SendEveryWrite);
   for (const auto &[address, value] : known)
     line.Know(address, value);
+  std::set<int> handlers;
+  for (TNoxSerialData *data : m_module.DataItems())
+    if (auto *item = qobject_cast<TNoxNumber *>(data); item && item->ByAddress() && item->OnSetData)
+      handlers.insert(item->Address());
+  line.NeverSpare(std::move(handlers));
   for (const auto &[address, value] : before.SentBytes())
     line.Sent(address, value);
   if (before.LineLost())

@@ -1,5 +1,7 @@
 #include "ecuconfig/DryRunUnit.h"
 
+#include "dataitems/ItemWriteTap.h"
+
 #include <algorithm>
 
 void DryRunUnit::Know(int address, std::uint8_t value) {
@@ -52,7 +54,7 @@ bool DryRunUnit::WriteAtAddress(std::uint32_t dataCode, std::int32_t address, st
   if ((dataCode & DATACODE_TWO_BYTES) != 0 || value < 0 || value > 255)
     return PassWrite(m_unit.WriteAtAddress(dataCode, address, value));
   const std::size_t i = Index(address);
-  m_writes.push_back({dataCode, address, m_bytes[i] != value, {}});
+  m_writes.push_back({dataCode, address, m_bytes[i] != value, {}, ItemWriteTap::HandlerRunningFor()});
   m_bytes[i] = static_cast<std::uint8_t>(value);
   m_lastPassed = false;
   m_lastWritePassed = false;
@@ -83,7 +85,7 @@ std::vector<DryRunUnit::Change> DryRunUnit::Changes() const {
   std::vector<Change> changes;
   for (std::size_t w : order) {
     const int address = m_writes[w].Address;
-    Change change{m_writes[w].DataCode, address, m_bytes[Index(address)], {}};
+    Change change{m_writes[w].DataCode, address, m_bytes[Index(address)], {}, m_writes[w].Handler};
     // A wait belongs to a write that changed the byte (the unit needs the
     // time to take the new value in); it is taken after the one write sent.
     for (const Write &write : m_writes)

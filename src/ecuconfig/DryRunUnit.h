@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 #include <map>
+
+class TNoxSerialData;
 #include <vector>
 
 // Stands in for the unit while a load is rehearsed: the bytes the program
@@ -28,6 +30,9 @@ public:
     int Address;
     std::uint8_t Value;
     std::vector<std::uint32_t> Waits;
+    // The item whose set-data handler gave the byte its final value: that
+    // item's own write must have reached the unit for this one to hold.
+    const TNoxSerialData *Handler = nullptr;
   };
   // Bytes whose final value differs from the start, in the order of the
   // last write that changed each.
@@ -94,6 +99,7 @@ private:
     int Address;
     bool Changed; // the byte differed before this write
     std::vector<std::uint32_t> Waits;
+    const TNoxSerialData *Handler; // whose set-data handler made it, if any
   };
 
   NoxProtocolObject &m_unit;

@@ -52,7 +52,8 @@ bool LoadLine::ReadAtAddress(std::uint32_t dataCode, std::int32_t address, std::
 bool LoadLine::WriteAtAddress(std::uint32_t dataCode, std::int32_t address, std::int32_t value) {
   // After the line is lost, a value counts as held only until the first
   // that is not: the values after it may depend on it.
-  if (Spares(dataCode, address) && value == m_bytes[Index(address)] && !m_deadWriteSeen) {
+  if (Spares(dataCode, address) && value == m_bytes[Index(address)] && !m_deadWriteSeen &&
+      (m_lineLost || !m_neverSpared.count(address))) {
     m_lastAnswer = Answer::Here;
     m_lastWrite = LastWrite::Spared;
     m_written[address] = m_bytes[Index(address)];

@@ -35,6 +35,10 @@ public:
   // A load before this one sent `value` to `address` (a rehearsed load that
   // had to stop halfway).
   void Sent(int address, std::uint8_t value);
+  // Writes at these addresses are always sent while the line is up: they
+  // run a set-data handler that writes other values, which must not happen
+  // for a write the unit would have refused.
+  void NeverSpare(std::set<int> addresses) { m_neverSpared = std::move(addresses); }
   // The line was lost before this object came in.
   void SetLineLost() { m_lineLost = true; }
 
@@ -78,6 +82,7 @@ private:
   std::set<int> m_sent;
   std::map<int, std::uint8_t> m_written;
   std::set<int> m_refused;
+  std::set<int> m_neverSpared;
   bool m_lineLost = false;
   bool m_deadWriteSeen = false;
   Answer m_lastAnswer = Answer::Here;

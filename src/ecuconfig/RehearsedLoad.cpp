@@ -94,12 +94,35 @@ bool RehearsedLoad::Run(const std::function<void()> &passes) {
   }
   m_written.insert(rehearsal.PassedWrites().begin(), rehearsal.PassedWrites().end());
 
+  const std::vector<DryRunUnit::Change> changes = rehearsal.Changes();
   std::set<int> changed;
-  Clock &clock = Clock::Current();
+  for (const DryRunUnit::Change &change : changes)
+    changed.insert(change.Address);
+  // A value that a handler wrote holds only if the write that ran the
+  // handler reached the unit. When that write was spared (the byte held its
+  // value already), it goes out first after all: a unit that refuses it
+  // must not get what its handler wrote.
+  std::vector<DryRunUnit::Change> confirmations;
+  for (const DryRunUnit::Change &change : changes) {
+    const auto *owner = qobject_cast<const TNoxNumber *>(change.Handler);
+    if (!owner || !owner->ByAddress() || changed.count(owner->Address()) || !rehearsal.Knows(owner->Address()))
+      continue;
+    if (std::none_of(confirmations.begin(), confirmations.end(),
+                     [&](const DryRunUnit::Change &c) { return c.Address == owner->Address(); }))
+      confirmations.push_back({owner->DataCode(), owner->Address(), rehearsal.Byte(owner->Address()), {}, nullptr});
+  }
+  changed.clear();
   // The line may have gone while the wait window let messages through, or
   // during a write the rehearsal had to pass on.
   bool whole = connection.Loaded() && connection.LibraryObject() == &m_unit && m_unit.IsConnected();
-  for (const DryRunUnit::Change &change : rehearsal.Changes()) {
+  for (const DryRunUnit::Change &confirmation : confirmations) {
+    if (!whole)
+      break;
+    std::lock_guard<ReentrantLock> guard(connection.Lock());
+    whole = m_unit.WriteAtAddress(confirmation.DataCode, confirmation.Address, confirmation.Value);
+  }
+  Clock &clock = Clock::Current();
+  for (const DryRunUnit::Change &change : changes) {
     if (!whole)
       break;
     {

@@ -156,8 +156,7 @@ void TFormMain::ActionConnectExecute() {
                                          windowTitle(), MessageIcon::Error);
   }
   // The connected state follows MSG_CONNECTION_STATE, not the result.
-  const TNoxConnection *connection = m_module.NoxConnection;
-  if (result == 0 && connection->Loaded() && connection->ProtocolObject()->IsConnected())
+  if (result == 0 && ConnectionOpen())
     OfferLoadRecovery();
 }
 

@@ -73,7 +73,7 @@ int Byte(const QByteArray &memory, std::size_t address) {
   return static_cast<std::uint8_t>(memory[static_cast<qsizetype>(address)]);
 }
 
-QString Hex(const QByteArray &bytes) { return QString::fromLatin1(bytes.toHex(' ')); }
+std::string Hex(const QByteArray &bytes) { return bytes.toHex(' ').toStdString(); }
 
 // Where the two ways parted, only at the refusing address.
 void ExpectPartedOnlyAt(const Outcome &fast, const Outcome &full, int address) {
