@@ -38,7 +38,7 @@ bool AppendLine(QFile &log, const QByteArray &line, QString &reason) {
 }
 
 // The text without the values the connect could not read: a default in
-// their place would pass for the unit's own. Their keys go to *unread.
+// their place would pass for the unit's own. Their keys are added to unread.
 QByteArray WithoutUnread(TSerialDataModule &module, const QByteArray &text, QStringList &unread) {
   QByteArray block = TMemIniData::MakeBlock(text);
   TMemIniData ini(&block);
