@@ -12,5 +12,7 @@ enum ExitCode : int {
   EXIT_FILE = 7,             // a file could not be read, deciphered or written
   EXIT_LOAD_INCOMPLETE = 8,  // a configuration loaded with entries that failed
   EXIT_BUSY = 9,             // the live-value refresh could not be stopped
-  EXIT_DIFFERENT = 10        // diff: the file and the unit differ
+  EXIT_DIFFERENT = 10,       // diff: the file and the unit differ
+  EXIT_NOT_READ = 11,        // report: values could not be read from the unit (written as "not read")
+  EXIT_OTHER_UNIT = 12       // load: the file is a restore point of another unit, and --yes was not given
 };

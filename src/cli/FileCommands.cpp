@@ -6,7 +6,15 @@
 #include "platform/UserInterface.h"
 #include "storage/TMemIniData.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <cstdio>
+
+namespace {
+constexpr int TEXT_FILE_ERROR_TITLE = 99;
+constexpr int TEXT_OTHER_UNIT = 305;
+constexpr int TEXT_RESTORE_POINT_INCOMPLETE = 306;
+} // namespace
 
 int FileCommands::ReadPlain(const QString &fileName, QByteArray &block) {
   TSerialDataModule &module = m_session.Module();
@@ -30,11 +38,41 @@ int FileCommands::Save(const QString &fileName) {
   return EXIT_OK;
 }
 
-int FileCommands::Load(const QString &fileName, bool writeEveryValue) {
+int FileCommands::CheckRestorePoint(const QString &fileName, bool otherUnit) {
+  TSerialDataModule &module = m_session.Module();
+  const QString title = module.Text(TEXT_FILE_ERROR_TITLE);
+  const QString path = QFileInfo(fileName).canonicalFilePath();
+  const QString own = m_session.Journal().Current().Id;
+  for (const HistoryConnection &entry : m_session.History().Connections(WorkshopHistory::Count::NoChanges)) {
+    if (entry.Id == own || entry.RestorePoint.isEmpty() ||
+        QFileInfo(entry.RestorePoint).canonicalFilePath() != path)
+      continue;
+    if (!entry.Unread.isEmpty()) {
+      UserInterface::Current().ShowMessage(
+          module.Text(TEXT_RESTORE_POINT_INCOMPLETE).arg(entry.Unread.join(QStringLiteral(", "))), title,
+          MessageIcon::Error);
+      return EXIT_FILE;
+    }
+    const QString connected = ConnectionJournal::IdentificationText(module.Identification);
+    if (entry.Identification != connected && !otherUnit) {
+      UserInterface::Current().ShowMessage(
+          module.Text(TEXT_OTHER_UNIT)
+              .arg(QDir::toNativeSeparators(fileName), entry.Identification, connected),
+          title, MessageIcon::Error);
+      return EXIT_OTHER_UNIT;
+    }
+    return EXIT_OK;
+  }
+  return EXIT_OK;
+}
+
+int FileCommands::Load(const QString &fileName, bool writeEveryValue, bool otherUnit) {
   QByteArray block;
   if (const int code = ReadPlain(fileName, block))
     return code;
   if (const int code = m_session.Connect())
+    return code;
+  if (const int code = CheckRestorePoint(fileName, otherUnit))
     return code;
   TSerialDataModule &module = m_session.Module();
   if (!module.SuspendRefresher())

@@ -8,8 +8,10 @@ public:
   explicit FileCommands(CliSession &session) : m_session(session) {}
 
   int Save(const QString &fileName);
-  // writeEveryValue: the two-pass load that sends every value.
-  int Load(const QString &fileName, bool writeEveryValue);
+  // writeEveryValue: the two-pass load that sends every value. A restore
+  // point of the workshop history read from another unit is loaded only
+  // with otherUnit (--yes), an incomplete one never.
+  int Load(const QString &fileName, bool writeEveryValue, bool otherUnit = false);
   int Diff(const QString &fileName);
   int Decrypt(const QString &fileName);
   int Encrypt(const QString &iniFileName, const QString &fileName);
@@ -17,5 +19,7 @@ public:
 private:
   // Deciphers a file into its INI text; EXIT_FILE with a message if it can't.
   int ReadPlain(const QString &fileName, QByteArray &block);
+  // EXIT_OK unless the file is a restore point that must not go into this unit.
+  int CheckRestorePoint(const QString &fileName, bool otherUnit);
   CliSession &m_session;
 };

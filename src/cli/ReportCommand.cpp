@@ -6,11 +6,13 @@
 
 #include <QDir>
 
-int ReportCommand::Run(const QString &fileName, const QList<ChangeRecord> &changes) {
+int ReportCommand::Run(const QString &fileName) {
   if (const int code = m_session.Connect())
     return code;
   TSerialDataModule &module = m_session.Module();
-  const ConfigurationReport report = ConfigurationReport::Build(module, changes);
+  // Taken after the connect: its corrections are this connection's changes.
+  ConfigurationReport report = ConfigurationReport::Build(module, m_session.Journal().Changes());
+  report.Note = m_session.Journal().Current().Note;
   QString reason;
   if (!report.WriteFile(fileName, &reason)) {
     constexpr int TEXT_FILE_ERROR_TITLE = 99;
@@ -22,5 +24,14 @@ int ReportCommand::Run(const QString &fileName, const QList<ChangeRecord> &chang
   }
   m_session.Out() << "report written to " << fileName << '\n';
   m_session.Out().flush();
-  return m_session.CheckStillConnected();
+  if (const int code = m_session.CheckStillConnected())
+    return code;
+  if (report.Unread.isEmpty())
+    return EXIT_OK;
+  constexpr int TEXT_REPORT_TITLE = 262;
+  constexpr int TEXT_NOT_READ_WARNING = 302;
+  UserInterface::Current().ShowMessage(
+      module.Text(TEXT_NOT_READ_WARNING).arg(report.Unread.join(QLatin1Char('\n'))),
+      module.Text(TEXT_REPORT_TITLE), MessageIcon::Warning);
+  return EXIT_NOT_READ;
 }

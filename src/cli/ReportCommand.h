@@ -1,17 +1,17 @@
 #pragma once
 #include "cli/CliSession.h"
-#include "history/ChangeRecord.h"
 
-#include <QList>
+#include <QString>
 
 // Writes the report for the customer: the unit as read now and the changes
-// of this connection.
+// of this connection, the connect's own corrections included.
 class ReportCommand {
 public:
   explicit ReportCommand(CliSession &session) : m_session(session) {}
 
-  // HTML for .html and .htm, plain text otherwise.
-  int Run(const QString &fileName, const QList<ChangeRecord> &changes);
+  // HTML for .html and .htm, plain text otherwise. EXIT_NOT_READ, with the
+  // fields named, when the report had to mark values "not read".
+  int Run(const QString &fileName);
 
 private:
   CliSession &m_session;

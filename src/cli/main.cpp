@@ -38,9 +38,11 @@ Commands:
                                 print the value the unit stored
   save FILE                     save the unit's configuration to an enciphered
                                 .kfg file
-  load [--write-all] FILE       write a configuration file to the unit: only the
+  load [--write-all] [--yes] FILE
+                                write a configuration file to the unit: only the
                                 bytes it changes, or with --write-all every
-                                value in two passes
+                                value in two passes; a restore point of the
+                                history read from another unit needs --yes
   diff FILE                     list the keys whose values differ between a
                                 file and the unit
   decrypt FILE                  print the INI text of a configuration file
@@ -85,6 +87,10 @@ Exit codes:
   8  a configuration loaded, but some entries failed
   9  the live-value refresh could not be stopped
   10 diff: the file and the unit differ
+  11 report: written, but values could not be read from the unit (shown
+     as "not read")
+  12 load: the file is the restore point of another unit; give --yes to
+     load it all the same
 )";
 
 int Usage(const QString &problem) {
@@ -124,7 +130,7 @@ QList<QCommandLineOption> CommandOptions(const QString &command) {
   if (command == QLatin1String("erase-eeprom"))
     return {YesOption};
   if (command == QLatin1String("load"))
-    return {WriteAllOption};
+    return {WriteAllOption, YesOption};
   return {};
 }
 
@@ -182,7 +188,8 @@ int Run(const QStringList &arguments) {
     return takes ? local.value(option) : option.defaultValues().value(0);
   };
   const QString format = ownValue(FormatOption);
-  const bool yes = command == QLatin1String("erase-eeprom") && local.isSet(YesOption);
+  const bool yes = (command == QLatin1String("erase-eeprom") || command == QLatin1String("load")) &&
+                   local.isSet(YesOption);
   const bool writeAll = command == QLatin1String("load") && local.isSet(WriteAllOption);
   ItemTable::Format tableFormat = ItemTable::Format::Table;
   int languageIndex = 1, intervalMs = 500, rows = 0;
@@ -223,7 +230,7 @@ int Run(const QStringList &arguments) {
   if (command == QLatin1String("save"))
     return needs(1, [&] { return files.Save(args[0]); });
   if (command == QLatin1String("load"))
-    return needs(1, [&] { return files.Load(args[0], writeAll); });
+    return needs(1, [&] { return files.Load(args[0], writeAll, yes); });
   if (command == QLatin1String("diff"))
     return needs(1, [&] { return files.Diff(args[0]); });
   if (command == QLatin1String("decrypt"))
@@ -238,7 +245,7 @@ int Run(const QStringList &arguments) {
   if (command == QLatin1String("erase-eeprom"))
     return needs(0, [&] { return unit.EraseEeprom(yes); });
   if (command == QLatin1String("report"))
-    return needs(1, [&] { return ReportCommand(session).Run(args[0], session.Journal().Changes()); });
+    return needs(1, [&] { return ReportCommand(session).Run(args[0]); });
   if (command == QLatin1String("recover")) {
     const QStringList choices{QStringLiteral("finish"), QStringLiteral("undo"), QStringLiteral("leave")};
     if (args.size() != 1 || !choices.contains(args[0]))

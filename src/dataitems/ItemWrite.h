@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <limits>
 
 class TNoxSerialData;
 
@@ -25,4 +26,7 @@ struct ItemWrite {
   // The item whose set-data handler made this write (the speeds an ignition
   // type rewrites); null for a write the program asked for itself.
   TNoxSerialData *ByHandlerOf = nullptr;
+  // Of a refused write, the user value that was asked for, when there was
+  // one: the raw values cannot say what was tried. NaN otherwise.
+  double TriedValue = std::numeric_limits<double>::quiet_NaN();
 };

@@ -192,7 +192,7 @@ bool TNoxNumber::SetValue(double value) {
     return false;
   std::int32_t raw = 0;
   if (const int refusal = ConvertForWrite(value, raw)) {
-    RefuseWrite(refusal);
+    RefuseWrite(refusal, value);
     return false;
   }
   return SendRawValue(raw);
@@ -212,7 +212,7 @@ bool TNoxNumber::WriteMerged(std::int32_t raw, bool ownBitsOnly) {
   }
   if (DataMask() != FullMask()) {
     if (!ReloadForMerge()) {
-      RefuseWrite(ERROR_SHARED_BYTE_UNREAD);
+      RefuseWrite(ERROR_SHARED_BYTE_UNREAD, ConvertToUser(raw));
       return false;
     }
     raw = (m_rawValue & ~DataMask()) | (raw & DataMask());
@@ -236,7 +236,7 @@ bool TNoxNumber::LoadDefault(bool write) {
     // unit does not hold.
     std::int32_t raw = 0;
     if (const int refusal = ConvertForWrite(m_defaultValue, raw)) {
-      RefuseWrite(refusal);
+      RefuseWrite(refusal, m_defaultValue);
       return false;
     }
     if (!SendRawValue(raw))
@@ -314,7 +314,7 @@ bool TNoxNumber::LoadFromIni(IniStore &ini) {
       // the unit could hold.
       std::int32_t raw = 0;
       if (const int refusal = ConvertForWrite(value, raw)) {
-        RefuseWrite(refusal);
+        RefuseWrite(refusal, value);
         return false;
       }
       m_rawValue = raw;

@@ -429,9 +429,9 @@ void TNoxSerialData::RaiseError(int errorCode, bool writing) {
     OnError(this, errorCode, writing);
 }
 
-void TNoxSerialData::RefuseWrite(int errorCode) {
+void TNoxSerialData::RefuseWrite(int errorCode, double tried) {
   ItemWriteTap::Report({this, m_rawValue, m_rawValue, ItemWrite::Result::Refused, errorCode,
-                        ItemWriteTap::HandlerRunningFor()});
+                        ItemWriteTap::HandlerRunningFor(), tried});
   RaiseError(errorCode, true);
   NotifyObservers(MSG_DATA_CHANGED, reinterpret_cast<std::uintptr_t>(this), 0);
 }

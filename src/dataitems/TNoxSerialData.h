@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <vector>
 
 class IniStore;
@@ -226,8 +227,8 @@ protected:
   // Reports an error with a code of the item's own, not the protocol's.
   void RaiseError(int errorCode, bool writing);
   // A write refused before anything was sent: OnError, and the controls
-  // show the stored value again.
-  void RefuseWrite(int errorCode);
+  // show the stored value again. tried: the user value asked for, if any.
+  void RefuseWrite(int errorCode, double tried = std::numeric_limits<double>::quiet_NaN());
   // Reads the current raw value for a merge without telling the observers;
   // a failed read leaves the cached value as it was.
   bool ReloadForMerge();

@@ -214,6 +214,12 @@ public:
   // read, written or redrawn.
   void SetSpeedCoefficient(int ignitionType);
   static double SpeedCoefficient(int ignitionType);
+  // The speed items whose coefficient follows the ignition type right now.
+  QList<TNoxSerialData *> SpeedItems() const;
+  // True when the value the item holds is not the unit's: the last read it
+  // asked of the unit failed, or it is a speed and the ignition type that
+  // gives speeds their meaning could not be read.
+  bool ValueNotRead(const TNoxSerialData *item) const;
 
   // Parameters that constrain or re-read one another, and the window lamps.
   void TIPO_TPSSetData(TNoxSerialData *Sender);
@@ -235,8 +241,6 @@ private:
   // Items that own the same whole byte learn each other's writes.
   void LinkByteSharers();
   void BuildComponents();
-  // The speed items whose coefficient follows the ignition type right now.
-  QList<TNoxSerialData *> SpeedItems() const;
 
   QList<QObject *> m_components;
   ConnectionStateRelay *m_connectionRelay = nullptr;

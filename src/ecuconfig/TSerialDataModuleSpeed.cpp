@@ -62,6 +62,15 @@ double TSerialDataModule::SpeedCoefficient(int ignitionType) {
   }
 }
 
+bool TSerialDataModule::ValueNotRead(const TNoxSerialData *item) const {
+  if (!item)
+    return false;
+  if (item->ReadFailed())
+    return true;
+  // A speed byte read whole still says nothing in RPM without its coefficient.
+  return TIPO_ACCENSIONE->ReadFailed() && SpeedItems().contains(const_cast<TNoxSerialData *>(item));
+}
+
 QList<TNoxSerialData *> TSerialDataModule::SpeedItems() const {
   QList<TNoxSerialData *> items{VAL_GIRI, GiriPerCambio, GiriSbananata, GiriCutOff, GiriFuoriGiri};
   if (m_yellowWireSupported)

@@ -31,4 +31,8 @@ struct ChangeRecord {
   ItemWrite::Result Outcome = ItemWrite::Result::Written;
   int Status = 0;           // of a failed write: the protocol's status; of a refusal: the refusal code
   std::uint64_t Action = 0; // the user action that made it (UserAction::Current()); equal for one action
+
+  // A write of the byte the unit already held: logged, but no change to
+  // count, list or report.
+  bool ChangedNothing() const { return Outcome == ItemWrite::Result::Written && OldRaw == NewRaw; }
 };

@@ -1,5 +1,6 @@
 #include "history/ConfigurationReport.h"
 
+#include "dataitems/TNoxNumber.h"
 #include "dataitems/TNoxSerialData.h"
 #include "ecuconfig/ConfigurationPages.h"
 #include "ecuconfig/TSerialDataModule.h"
@@ -25,6 +26,8 @@ constexpr int TEXT_CHANGE = 274;
 constexpr int TEXT_REFUSED = 275;
 constexpr int TEXT_FAILED = 276;
 constexpr int TEXT_NOT_CONNECTED = 277;
+constexpr int TEXT_NOT_READ = 301;
+constexpr int TEXT_NOTE = 303;
 
 const QString kArrow = QStringLiteral(" \u2192 ");
 
@@ -93,15 +96,23 @@ ConfigurationReport ConfigurationReport::Build(TSerialDataModule &module, const 
   report.Firmware = module.FirmwareStatusText();
   report.Text = {text(TEXT_DATE),    text(TEXT_VERSION),    text(TEXT_IDENTIFICATION), text(TEXT_FIRMWARE),
                  text(TEXT_CHANGES), text(TEXT_NO_CHANGES), text(TEXT_TIME),           text(TEXT_PARAMETER),
-                 text(TEXT_VALUE),   text(TEXT_CHANGE),     text(TEXT_NOT_CONNECTED)};
+                 text(TEXT_VALUE),   text(TEXT_CHANGE),     text(TEXT_NOT_CONNECTED),  text(TEXT_NOTE)};
   for (const ConfigurationPage &page : ConfigurationPages::Pages()) {
     Page shown{text(page.TitleId), {}};
-    for (const ShownField &field : ConfigurationPages::Shown(module, page))
+    for (const ShownField &field : ConfigurationPages::Shown(module, page)) {
+      // Asked after Shown, whose reads tried the unit again.
+      if (module.ValueNotRead(module.*field.Field->Item)) {
+        shown.Lines.append({field.Caption, text(TEXT_NOT_READ), QString()});
+        report.Unread.append(field.Caption);
+        continue;
+      }
       shown.Lines.append({field.Caption, field.Value, field.Unit});
+    }
     report.Pages.append(shown);
   }
   for (const ChangeRecord &record : changes)
-    report.Changes.append(ChangeOf(module, record));
+    if (!record.ChangedNothing())
+      report.Changes.append(ChangeOf(module, record));
   return report;
 }
 
@@ -119,6 +130,8 @@ QString ConfigurationReport::Html() const {
   row(Text.Identification, Identification.isEmpty() ? Text.NotConnected : Identification);
   if (!Firmware.isEmpty())
     row(Text.Firmware, Firmware);
+  if (!Note.isEmpty())
+    row(Text.Note, Note);
   html += QStringLiteral("</table>\n");
   for (const Page &page : Pages) {
     html += QStringLiteral("<h2>") + Escaped(page.Title) +
@@ -162,6 +175,8 @@ QString ConfigurationReport::PlainText() const {
   line(Text.Identification, Identification.isEmpty() ? Text.NotConnected : Identification);
   if (!Firmware.isEmpty())
     line(Text.Firmware, Firmware);
+  if (!Note.isEmpty())
+    line(Text.Note, Note);
   for (const Page &page : Pages) {
     out += QLatin1Char('\n') + page.Title + QLatin1Char('\n') + QString(page.Title.size(), QLatin1Char('-')) +
            QLatin1Char('\n');

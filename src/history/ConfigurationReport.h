@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class TSerialDataModule;
 
@@ -31,7 +32,7 @@ struct ConfigurationReport {
   // Headings and labels in the report's language.
   struct Labels {
     QString Date, Version, Identification, Firmware, Changes, NoChanges, Time, Parameter, Value, Change,
-        NotConnected;
+        NotConnected, Note;
   };
 
   QString Title;
@@ -39,7 +40,11 @@ struct ConfigurationReport {
   QString Version;
   QString Identification; // empty without a unit
   QString Firmware;
+  QString Note; // the fitter's note of the connection (the number plate); printed when not empty
   QList<Page> Pages;
+  // The captions of the fields whose values could not be read from the unit:
+  // they show "not read", never a value the unit may not hold.
+  QStringList Unread;
   QList<Change> Changes;
   Labels Text;
 

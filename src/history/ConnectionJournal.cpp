@@ -9,8 +9,10 @@
 #include "history/LoadGuard.h"
 #include "platform/UserAction.h"
 #include "platform/UserInterface.h"
+#include "storage/TMemIniData.h"
 
 #include <QDir>
+#include <cmath>
 
 namespace {
 // "The workshop history cannot be written ...": folder, then the reason.
@@ -34,6 +36,22 @@ bool AppendLine(QFile &log, const QByteArray &line, QString &reason) {
     done += written;
   }
   return true;
+}
+
+// The text without the values the connect could not read: a default in
+// their place would pass for the unit's own. Their keys are added to unread.
+QByteArray WithoutUnread(TSerialDataModule &module, const QByteArray &text, QStringList &unread) {
+  QByteArray block = TMemIniData::MakeBlock(text);
+  TMemIniData ini(&block);
+  ini.LoadBuffer();
+  for (TNoxSerialData *data : module.DataItems()) {
+    auto *item = qobject_cast<TNoxNumber *>(data);
+    if (!item || !module.ValueNotRead(item) || !ini.ValueExists(item->FileSection(), item->FileKey()))
+      continue;
+    ini.DeleteKey(item->FileSection(), item->FileKey());
+    unread << item->FileKey();
+  }
+  return unread.isEmpty() ? text : ini.TextBytes();
 }
 } // namespace
 
@@ -64,13 +82,17 @@ void ConnectionJournal::Open() {
     Close();
   m_warned = false;
   m_changes.clear();
+  m_actionSeen = false;
+  m_writtenUnder.clear();
   m_current = {};
   m_current.Started = m_clock();
   m_current.Identification = IdentificationText(m_module.Identification);
   m_current.Firmware = m_module.FirmwareStatusText();
   // The unit as found, in the very text a save would write; quietly: the
   // fitter asked for a connect, not for a save.
-  const QByteArray plain = ConfigurationFile(m_module).IniText(nullptr, ConfigurationFile::Progress::Quiet);
+  const QByteArray plain = WithoutUnread(
+      m_module, ConfigurationFile(m_module).IniText(nullptr, ConfigurationFile::Progress::Quiet),
+      m_current.Unread);
   QString reason;
   if (!m_history.NewConnection(m_current, plain, &reason)) {
     Warn(reason);
@@ -129,6 +151,32 @@ ChangeRecord::Origin ConnectionJournal::OriginOf(const ItemWrite &write, QString
   return ChangeRecord::Origin::FieldEdit;
 }
 
+double ConnectionJournal::OldValueOf(const ItemWrite &write) {
+  TNoxSerialData *ignition = m_module.TIPO_ACCENSIONE;
+  const std::uint64_t action = UserAction::Current();
+  if (!m_actionSeen || action != m_action) {
+    // Before anything of this action reached the unit: the ignition type's
+    // own write, when it comes first, is the only one already made.
+    m_actionSeen = true;
+    m_action = action;
+    m_writtenUnder.clear();
+    const std::int32_t before = write.Item == ignition ? write.OldRaw : ignition->RawValue();
+    m_actionCoefficient =
+        TSerialDataModule::SpeedCoefficient(static_cast<int>(ignition->ConvertToUser(before)));
+  }
+  if (!m_module.SpeedItems().contains(write.Item))
+    return write.Item->ConvertToUser(write.OldRaw);
+  // The new value is the item's own: whoever switched the coefficient (the
+  // ignition type's handler, an undo) did so before writing the byte.
+  const double now = write.Item->CoeffB();
+  write.Item->SetCoeffB(m_writtenUnder.value(write.Item, m_actionCoefficient));
+  const double old = write.Item->ConvertToUser(write.OldRaw);
+  write.Item->SetCoeffB(now);
+  if (write.Outcome == ItemWrite::Result::Written)
+    m_writtenUnder.insert(write.Item, now);
+  return old;
+}
+
 void ConnectionJournal::Record(const ItemWrite &write) {
   if (!write.Item)
     return;
@@ -138,8 +186,12 @@ void ConnectionJournal::Record(const ItemWrite &write) {
   // The page table knows every field, whether or not a window shows it; the
   // changed bits tell apart the check boxes that share one byte.
   record.Caption = ConfigurationPages::CaptionOf(m_module, write.Item, write.OldRaw ^ write.NewRaw);
-  record.OldValue = write.Item->ConvertToUser(write.OldRaw);
+  record.OldValue = OldValueOf(write);
   record.NewValue = write.Item->ConvertToUser(write.NewRaw);
+  // A refusal sent nothing: its raw values are the old ones again, the
+  // value tried is the fitter's.
+  if (write.Outcome == ItemWrite::Result::Refused && !std::isnan(write.TriedValue))
+    record.NewValue = write.TriedValue;
   record.OldRaw = write.OldRaw;
   record.NewRaw = write.NewRaw;
   record.Source = OriginOf(write, record.OriginDetail);

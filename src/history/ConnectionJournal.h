@@ -2,6 +2,7 @@
 #include "history/WorkshopHistory.h"
 
 #include <QFile>
+#include <QHash>
 #include <QObject>
 #include <functional>
 
@@ -49,6 +50,10 @@ private:
   void Close();
   void Record(const ItemWrite &write);
   ChangeRecord::Origin OriginOf(const ItemWrite &write, QString &detail) const;
+  // The old raw value as it meant in the unit before the write: a speed byte
+  // through the coefficient it was written or found under, not the one an
+  // ignition-type change of this action has switched to meanwhile.
+  double OldValueOf(const ItemWrite &write);
   // Says once per connection that the history cannot be written.
   void Warn(const QString &reason);
 
@@ -61,4 +66,10 @@ private:
   bool m_open = false;
   bool m_warned = false;
   int m_tapKey = -1;
+  // The user action of the last record, the speed coefficient in force when
+  // it began, and the coefficient of each speed byte it wrote.
+  std::uint64_t m_action = 0;
+  bool m_actionSeen = false;
+  double m_actionCoefficient = 0;
+  QHash<const TNoxSerialData *, double> m_writtenUnder;
 };

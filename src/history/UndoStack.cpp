@@ -137,7 +137,14 @@ bool UndoStack::WriteSteps(const std::vector<const Step *> &order, bool oldValue
     if (!WriteStep(step.Item, oldValues ? step.OldRaw : step.NewRaw))
       return false;
     *written = i + 1;
-    if (step.Item == m_module.TIPO_ACCENSIONE && i + 1 < order.size())
+    if (step.Item != m_module.TIPO_ACCENSIONE)
+      continue;
+    // The read of the shared byte before the write set the speeds'
+    // coefficient from the type being replaced: the bytes that follow are
+    // meant under the one just written.
+    m_module.SetSpeedCoefficient(
+        static_cast<int>(step.Item->ConvertToUser(oldValues ? step.OldRaw : step.NewRaw)));
+    if (i + 1 < order.size())
       Clock::Current().Sleep(IGNITION_SETTLE_MS);
   }
   return true;
@@ -155,6 +162,16 @@ UndoStack::Outcome UndoStack::Replay(bool undo) {
     order.push_back(&step);
   if (undo)
     std::reverse(order.begin(), order.end());
+  // The handlers are held back, so nothing switches the speeds' coefficient
+  // when the ignition type is put back: it is set now to the type the replay
+  // leaves, which every speed byte it writes is meant under, so that each
+  // write is reported as the value it gives. ReadAgain sets it from the unit.
+  for (const Step *step : order) {
+    if (step->Item == m_module.TIPO_ACCENSIONE) {
+      const std::int32_t left = undo ? step->OldRaw : step->NewRaw;
+      m_module.SetSpeedCoefficient(static_cast<int>(step->Item->ConvertToUser(left)));
+    }
+  }
 
   bool done = false;
   bool restored = true;

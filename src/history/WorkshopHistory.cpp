@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStandardPaths>
@@ -268,6 +269,11 @@ bool WorkshopHistory::ReadRestorePoint(const HistoryConnection &connection, QByt
   const QString name = QDir::toNativeSeparators(connection.RestorePoint);
   if (connection.RestorePoint.isEmpty())
     return Fail(reason, QStringLiteral("connection %1 kept no restore point").arg(connection.Id));
+  // Loaded, a file without some values would leave in the unit whatever the
+  // unit holds for them, and would pass for the unit as found.
+  if (!connection.Unread.isEmpty())
+    return Fail(reason, name + QStringLiteral(": incomplete, the connect could not read %1; not used")
+                                   .arg(connection.Unread.join(QStringLiteral(", "))));
   QFile source(connection.RestorePoint);
   if (!source.open(QIODevice::ReadOnly))
     return Fail(reason, name + QStringLiteral(": ") + source.errorString());
@@ -304,6 +310,8 @@ bool WorkshopHistory::WriteEntry(const HistoryConnection &connection, QString *r
   if (!connection.RestorePointSha256.isEmpty())
     entry[QStringLiteral("restorePointSha256")] = QString::fromLatin1(connection.RestorePointSha256);
   entry[QStringLiteral("note")] = connection.Note;
+  if (!connection.Unread.isEmpty())
+    entry[QStringLiteral("unread")] = QJsonArray::fromStringList(connection.Unread);
   return SafeFileWriter::Write(FilePath(connection.Id, ENTRY_SUFFIX),
                                QJsonDocument(entry).toJson(QJsonDocument::Indented), reason, OWNER_FILE);
 }
@@ -315,8 +323,11 @@ bool WorkshopHistory::ReadEntry(const QString &entryFile, HistoryConnection &con
   connection = {};
   connection.Id = info.completeBaseName();
   connection.LogFile = FilePath(connection.Id, LOG_SUFFIX);
-  if (count == Count::Changes)
-    connection.ChangeCount = static_cast<int>(Changes(connection.Id).size());
+  if (count == Count::Changes) {
+    const QList<ChangeRecord> changes = Changes(connection.Id);
+    connection.ChangeCount = static_cast<int>(std::count_if(
+        changes.begin(), changes.end(), [](const ChangeRecord &c) { return !c.ChangedNothing(); }));
+  }
   bool ok = false;
   const QByteArray bytes = ReadSmallFile(entryFile, MAX_ENTRY_SIZE, &ok);
   QJsonParseError error{};
@@ -341,6 +352,14 @@ bool WorkshopHistory::ReadEntry(const QString &entryFile, HistoryConnection &con
   connection.Identification = entry.value(QStringLiteral("identification")).toString();
   connection.Firmware = entry.value(QStringLiteral("firmware")).toString();
   connection.Note = entry.value(QStringLiteral("note")).toString();
+  // Anything but a list of names still marks the restore point incomplete.
+  const QJsonValue unread = entry.value(QStringLiteral("unread"));
+  if (!unread.isUndefined()) {
+    for (const QJsonValue &key : unread.toArray())
+      connection.Unread << key.toString();
+    if (connection.Unread.isEmpty())
+      connection.Unread << QStringLiteral("?");
+  }
   const QString restore = entry.value(QStringLiteral("restorePoint")).toString();
   // Only a file of this folder: a hand-edited path must not point elsewhere.
   if (!restore.isEmpty() && restore == QFileInfo(restore).fileName()) {

@@ -20,8 +20,11 @@ struct HistoryConnection {
   QString RestorePoint;
   QByteArray RestorePointSha256; // hex, of the file as written; empty for entries written before (unchecked)
   QString LogFile;               // absolute path of the JSON Lines change log
-  int ChangeCount = 0;           // records in the log
+  int ChangeCount = 0;           // records in the log that changed or tried to change the unit
   QString Note;                  // typed by the fitter (number plate ...)
+  // The file keys the connect could not read: the restore point leaves them
+  // out, and an entry with any is incomplete and never loaded or exported.
+  QStringList Unread;
   // Why the description file could not be read; empty when it could. Such a
   // connection is still listed: its Id and time come from the file name, its
   // log and restore point (unchecked) from the files named after it.
@@ -65,7 +68,7 @@ public:
   HistoryConnection Connection(const QString &id) const;
   // The bytes of a connection's restore point, checked against the digest
   // its entry keeps. False, with the reason, for a missing, unreadable or
-  // damaged file: nothing may be loaded from it.
+  // damaged file, or an incomplete one (Unread): nothing may be loaded from it.
   bool ReadRestorePoint(const HistoryConnection &connection, QByteArray &file,
                         QString *reason = nullptr) const;
   // The restore point's path once its file passed that check (for a load

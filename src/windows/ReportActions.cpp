@@ -1,6 +1,7 @@
 #include "windows/ReportActions.h"
 
 #include "ecuconfig/TSerialDataModule.h"
+#include "history/ConnectionJournal.h"
 #include "platform/SafeFileWriter.h"
 #include "platform/UserInterface.h"
 #include "windows/TFormMain.h"
@@ -51,7 +52,11 @@ void ReportActions::ApplyTexts() {
 }
 
 ConfigurationReport ReportActions::Report() const {
-  return ConfigurationReport::Build(m_module, Changes ? Changes() : QList<ChangeRecord>{});
+  ConfigurationReport report =
+      ConfigurationReport::Build(m_module, Changes ? Changes() : QList<ChangeRecord>{});
+  if (const ConnectionJournal *journal = m_main.Journal())
+    report.Note = journal->Current().Note;
+  return report;
 }
 
 void ReportActions::Render(const ConfigurationReport &report, QPagedPaintDevice &device) {

@@ -36,6 +36,8 @@ enum : int {
   TEXT_ORIGINS = 296, // one name per origin, separated by "|"
   TEXT_SKIPPED_LINES = 297,
   TEXT_NOTE_NOT_KEPT = 298,
+  TEXT_OTHER_UNIT_QUESTION = 304, // "... another unit (%1); the unit connected is %2. Load ...?"
+  TEXT_RESTORE_POINT_INCOMPLETE = 306,
   TEXT_PARAMETER = 187,
   TEXT_UNIT_REFUSED = 212, // "the ECU did not accept it (status %1)"
   TEXT_NO_VALUE_OF_ITEM = 213,
@@ -196,8 +198,10 @@ void TFormHistory::ShowChanges() {
   m_load->setEnabled(connection != nullptr);
   m_saveAs->setEnabled(connection != nullptr);
   QStringList skipped;
-  const QList<ChangeRecord> records =
+  QList<ChangeRecord> records =
       connection ? m_history.Changes(connection->Id, &skipped) : QList<ChangeRecord>();
+  // What left the unit as it was is no change, as the count says.
+  records.removeIf([](const ChangeRecord &record) { return record.ChangedNothing(); });
   m_changes->setRowCount(static_cast<int>(records.size()));
   for (int row = 0; row < records.size(); ++row) {
     const ChangeRecord &record = records.at(row);
@@ -271,6 +275,19 @@ void TFormHistory::NoteEdited(QTableWidgetItem *item) {
 void TFormHistory::LoadSelected() {
   const HistoryConnection *connection = Selected();
   if (!connection || !m_loadCommand)
+    return;
+  if (!connection->Unread.isEmpty()) {
+    UserInterface::Current().ShowMessage(
+        m_module.Text(TEXT_RESTORE_POINT_INCOMPLETE).arg(connection->Unread.join(QStringLiteral(", "))),
+        m_module.Text(TEXT_FILE_ERROR_CAPTION), MessageIcon::Error);
+    return;
+  }
+  // Another unit's configuration may be meant for it (a replaced unit), but
+  // never without the fitter's word.
+  const QString connected = ConfigurationReport::IdentificationText(m_module);
+  if (!connected.isEmpty() && connection->Identification != connected &&
+      !UserInterface::Current().AskYesNo(
+          m_module.Text(TEXT_OTHER_UNIT_QUESTION).arg(connection->Identification, connected), windowTitle()))
     return;
   // A restore point that fails its check never reaches the unit.
   QString reason;

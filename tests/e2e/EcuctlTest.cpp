@@ -469,6 +469,72 @@ TEST_F(EcuctlTest, SerNoxLibraryNeedsMajorVersionFive) {
   }
 }
 
+// A report states only what the unit gave: a field whose read failed says
+// "not read" and the exit code says so. The connect's own correction of a
+// factory unit is a change of the report's connection.
+TEST_F(EcuctlTest, AReportStatesNothingUnreadAndHoldsTheConnectsCorrection) {
+  TSerialDataModule texts;
+  ASSERT_TRUE(texts.LoadLanguageLibrary());
+  texts.Translator->SetLanguage(1);
+  auto report = [this](const char *name) {
+    QFile file(Path(name));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+  };
+  const Result factory = Run({"report", Path("factory.txt")});
+  EXPECT_EQ(factory.exitCode, 0) << factory.err.toStdString();
+  EXPECT_FALSE(report("factory.txt").contains(texts.Text(268)));
+  EXPECT_TRUE(report("factory.txt").contains(QStringLiteral("12000 RPM \u2192 20000 RPM")));
+
+  ASSERT_EQ(Run({"set", "TIPO_ACCENSIONE=2", "GiriPerCambio=2500"}).exitCode, 0);
+  Configure({QStringLiteral("read_fail = 163, 223")});
+  const Result unread = Run({"report", Path("unread.txt")});
+  EXPECT_EQ(unread.exitCode, 11);
+  const QString text = report("unread.txt");
+  // The ignition type and the change-over speed, as the unit gave them: not at all.
+  for (const int caption : {27, 42}) {
+    const QRegularExpression row(QStringLiteral("(^|\\n)") + QRegularExpression::escape(texts.Text(caption)) +
+                                 QStringLiteral(" {2,}(.*)\\n"));
+    const QRegularExpressionMatch match = row.match(text);
+    ASSERT_TRUE(match.hasMatch()) << caption;
+    EXPECT_EQ(match.captured(2), texts.Text(301)) << caption;
+    EXPECT_TRUE(unread.err.contains(texts.Text(caption))) << unread.err.toStdString();
+  }
+}
+
+// A restore point keeps the unit it was read from: into another unit it
+// goes only with --yes; an incomplete one never.
+TEST_F(EcuctlTest, ARestorePointOfAnotherUnitNeedsYesAndAnIncompleteOneIsRefused) {
+  auto restorePoint = [this](int n) {
+    const QJsonArray connections =
+        QJsonDocument::fromJson(Run({"history", "--format", "json"}).out.toUtf8()).array();
+    QFile entry(QDir(Path("history")).filePath(connections[n - 1][QLatin1String("id")].toString() + ".json"));
+    EXPECT_TRUE(entry.open(QIODevice::ReadOnly));
+    return QDir(Path("history")).filePath(
+        QJsonDocument::fromJson(entry.readAll())[QLatin1String("restorePoint")].toString());
+  };
+  auto cutOff = [this] { return Run({"get", "GiriCutOff"}).out.trimmed(); };
+  ASSERT_EQ(Run({"set", "GiriCutOff=1800"}).exitCode, 0);
+  const QString factory = restorePoint(1);
+
+  Configure({QStringLiteral("identification = 1 36 126 0 0 0 0 0")});
+  const Result refused = Run({"load", factory});
+  EXPECT_EQ(refused.exitCode, 12);
+  EXPECT_TRUE(refused.err.contains(QStringLiteral("(1-36-26)")) && refused.err.contains(QStringLiteral("1-36-126")))
+      << refused.err.toStdString();
+  EXPECT_EQ(cutOff(), QStringLiteral("GiriCutOff=1800")) << "nothing written";
+  const Result allowed = Run({"load", "--yes", factory});
+  EXPECT_NE(allowed.exitCode, 12) << allowed.err.toStdString();
+  EXPECT_EQ(cutOff(), QStringLiteral("GiriCutOff=1500"));
+
+  Configure({QStringLiteral("read_fail = 163")});
+  ASSERT_EQ(Run({"identify"}).exitCode, 0);
+  const QString incomplete = restorePoint(1);
+  Configure({});
+  const Result partial = Run({"load", "--yes", incomplete});
+  EXPECT_EQ(partial.exitCode, 7);
+  EXPECT_TRUE(partial.err.contains(QStringLiteral("TIPO ACCENSIONE"))) << partial.err.toStdString();
+}
+
 // The report for the customer, as ecuctl writes it and as the core model
 // renders a connection's change log, in the format the name asks for.
 struct ReportCase {

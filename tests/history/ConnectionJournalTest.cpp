@@ -1,11 +1,16 @@
 #include "history/ConnectionJournal.h"
 #include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
+#include "dataitems/TNoxPacketData.h"
 #include "dataitems/WriteOrigin.h"
 #include "ecuconfig/ConfigurationFile.h"
 #include "ecuconfig/ConfigurationPages.h"
 #include "ecuconfig/TSerialDataModule.h"
+#include "history/ConfigurationReport.h"
+#include "history/UndoStack.h"
 #include "history/WorkshopHistory.h"
+#include "platform/UserAction.h"
+#include "storage/TMemIniData.h"
 #include "support/FakeClock.h"
 #include "support/FileSizeLimit.h"
 #include "support/RecordingUserInterface.h"
@@ -13,6 +18,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <functional>
@@ -251,6 +257,109 @@ TEST_F(ConnectionJournalTest, AFullDiskInTheLogSaysWhyAndLeavesNoTornLine) {
   EXPECT_EQ(history.Changes(journal.Current().Id, &skipped).size(), logged);
   EXPECT_TRUE(skipped.isEmpty()) << skipped.join(QLatin1Char('\n')).toStdString();
   EXPECT_EQ(journal.Changes().size(), logged + 1) << "kept in memory for the report";
+}
+
+// A value the connect could not read is no value of the unit: the restore
+// point leaves it out (a speed too, when the ignition type that gives it its
+// meaning was not read), the entry names it, and nothing loads such a file.
+TEST_F(ConnectionJournalTest, AFailedReadLeavesAnIncompleteRestorePointThatIsNeverUsed) {
+  ASSERT_TRUE(unit.Use(QByteArray(SimulatedUnitSettings::FAST) + "read_fail = 163, 223\n"));
+  Connect();
+  const HistoryConnection entry = history.Connection(journal.Current().Id); // as kept on disk
+  for (const TNoxNumber *item : {module.TIPO_ACCENSIONE, module.GiriPerCambio, module.GiriCutOff})
+    EXPECT_TRUE(entry.Unread.contains(item->FileKey())) << item->FileKey().toStdString();
+  EXPECT_FALSE(entry.Unread.contains(module.TEMPO_SOVRAPPOSIZIONE->FileKey()));
+  QByteArray block;
+  ASSERT_TRUE(module.DecryptFile(entry.RestorePoint, block));
+  TMemIniData ini(&block);
+  ini.LoadBuffer();
+  EXPECT_FALSE(ini.ValueExists(module.TIPO_ACCENSIONE->FileSection(), module.TIPO_ACCENSIONE->FileKey()));
+  EXPECT_FALSE(ini.ValueExists(module.GiriCutOff->FileSection(), module.GiriCutOff->FileKey()));
+  EXPECT_TRUE(ini.ValueExists(module.TEMPO_SOVRAPPOSIZIONE->FileSection(),
+                              module.TEMPO_SOVRAPPOSIZIONE->FileKey()));
+  QByteArray file;
+  QString reason;
+  EXPECT_FALSE(history.ReadRestorePoint(entry, file, &reason));
+  EXPECT_TRUE(reason.contains(module.TIPO_ACCENSIONE->FileKey())) << reason.toStdString();
+  EXPECT_TRUE(history.CheckedRestorePoint(entry).isEmpty());
+
+  // Read whole again, the unit gets a whole restore point of its own.
+  ASSERT_TRUE(unit.Use(SimulatedUnitSettings::FAST));
+  Connect();
+  EXPECT_TRUE(journal.Current().Unread.isEmpty());
+  EXPECT_NE(journal.Current().RestorePoint, entry.RestorePoint);
+  EXPECT_FALSE(history.CheckedRestorePoint(journal.Current()).isEmpty());
+}
+
+// The ignition type's handler keeps every speed in RPM while their bytes
+// change: the log says so whichever way the change goes, each byte through
+// the coefficient it was meant under, never the one switched meanwhile.
+TEST_F(ConnectionJournalTest, SpeedsAreLoggedAsTheyMeantAcrossAnIgnitionChange) {
+  UndoStack undo(module);
+  Connect();
+  ASSERT_EQ(module.TIPO_ACCENSIONE->GetIntValue(), 4) << "twin coil";
+  const struct {
+    const char *name;
+    std::function<void()> act;
+  } steps[] = {
+      {"to eight cylinders", [&] { EXPECT_TRUE(module.TIPO_ACCENSIONE->SetValue(3)); }},
+      {"undo", [&] { EXPECT_EQ(undo.Undo(), UndoStack::Outcome::Done); }},
+      {"redo", [&] { EXPECT_EQ(undo.Redo(), UndoStack::Outcome::Done); }},
+  };
+  QList<TNoxSerialData *> speeds = module.SpeedItems();
+  speeds.removeAll(module.VAL_GIRI); // a live value
+  for (const auto &step : steps) {
+    SCOPED_TRACE(step.name);
+    QHash<QString, double> before;
+    for (TNoxSerialData *item : speeds)
+      before[item->objectName()] = item->GetValue();
+    const qsizetype from = journal.Changes().size();
+    {
+      const UserAction action;
+      step.act();
+    }
+    // The first record of a speed starts from what the field showed before,
+    // its last ends at what it shows now.
+    QHash<QString, ChangeRecord> first, last;
+    for (const ChangeRecord &record : journal.Changes().mid(from)) {
+      if (!before.contains(record.Item))
+        continue;
+      if (!first.contains(record.Item))
+        first[record.Item] = record;
+      last[record.Item] = record;
+    }
+    EXPECT_GE(first.size(), 4);
+    for (TNoxSerialData *item : speeds) {
+      if (!first.contains(item->objectName()))
+        continue;
+      EXPECT_DOUBLE_EQ(first[item->objectName()].OldValue, before[item->objectName()])
+          << item->objectName().toStdString();
+      EXPECT_DOUBLE_EQ(last[item->objectName()].NewValue, item->GetValue()) << item->objectName().toStdString();
+    }
+  }
+}
+
+// The log keeps every write, but a write of the byte the unit held changes
+// nothing: not counted, not reported. A refusal keeps the value tried.
+TEST_F(ConnectionJournalTest, ARewriteIsNoChangeAndARefusalKeepsTheValueTried) {
+  ASSERT_TRUE(module.LoadLanguageLibrary());
+  Connect();
+  const qsizetype corrections = journal.Changes().size();
+  ASSERT_TRUE(module.TEMPO_SOVRAPPOSIZIONE->SetValue(module.TEMPO_SOVRAPPOSIZIONE->GetValue()));
+  EXPECT_FALSE(module.TIPO_ACCENSIONE->SetValue(9));
+  ASSERT_TRUE(module.GiriCutOff->SetValue(1800));
+  const QList<ChangeRecord> logged = history.Changes(journal.Current().Id);
+  ASSERT_EQ(logged.size(), corrections + 3) << "the log holds every write";
+  EXPECT_TRUE(logged[corrections].ChangedNothing());
+  const ChangeRecord &refused = logged[corrections + 1];
+  EXPECT_EQ(refused.Outcome, ItemWrite::Result::Refused);
+  EXPECT_DOUBLE_EQ(refused.OldValue, 4);
+  EXPECT_DOUBLE_EQ(refused.NewValue, 9);
+  EXPECT_EQ(history.Connections().front().ChangeCount, corrections + 2);
+  const ConfigurationReport report = ConfigurationReport::Build(module, journal.Changes());
+  ASSERT_EQ(report.Changes.size(), corrections + 2);
+  EXPECT_EQ(report.Changes[corrections].Caption, module.Text(27)) << "the refusal, the rewrite left out";
+  EXPECT_NE(report.Changes[corrections].NewValue, report.Changes[corrections].OldValue);
 }
 
 } // namespace

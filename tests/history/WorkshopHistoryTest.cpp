@@ -196,6 +196,7 @@ TEST_F(WorkshopHistoryTest, ADamagedDescriptionIsListedAndSaysSo) {
     ChangeRecord record;
     record.Time = STARTED;
     record.Item = QStringLiteral("GiriCutOff");
+    record.NewRaw = 25; // a change: a rewrite of the byte held is not counted
     log.write(WorkshopHistory::RecordLine(record));
     log.close();
     const QString entryFile = own.filePath(connection.Id + QStringLiteral(".json"));

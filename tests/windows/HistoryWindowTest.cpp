@@ -20,7 +20,9 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
+#include <utility>
 
 using namespace window_test;
 
@@ -247,6 +249,56 @@ TEST_F(HistoryWindow, ADamagedRestorePointIsNeitherLoadedNorExported) {
       EXPECT_TRUE(message.Text.contains(QDir::toNativeSeparators(restorePoint)))
           << message.Text.toStdString();
   }
+}
+
+// A restore point read from another unit goes into the connected one only
+// when the fitter says so; an incomplete one never.
+TEST_F(HistoryWindow, AnotherUnitsRestorePointIsAskedForAndAnIncompleteOneRefused) {
+  const QByteArray fast("latency_ms = 0\ndefault_acquired_after_ms = 0\n");
+  HistoryConnection incomplete, other;
+  for (auto [lines, entry] : {std::pair{fast + "read_fail = 163\n", &incomplete},
+                              std::pair{fast + "identification = 1 36 126 0 0 0 0 0\n", &other}}) {
+    UseUnit(lines);
+    Connect();
+    *entry = Main->Journal()->Current();
+    Module.CloseConnection(false); // the next connect takes the unit's new settings
+  }
+  UseUnit(fast);
+  Connect(); // 1-36-26
+  QStringList loaded;
+  TFormHistory window(Module, Main->History(), [&](const QString &file, QWidget *) {
+    loaded << file;
+    return true;
+  });
+  const struct {
+    const char *name;
+    const HistoryConnection &entry;
+    bool answer;
+    bool asked, loads;
+  } cases[] = {{"another unit, refused", other, false, true, false},
+               {"another unit, allowed", other, true, true, true},
+               {"incomplete", incomplete, true, false, false}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    const QList<HistoryConnection> listed = Main->History().Connections();
+    const auto row = std::find_if(listed.begin(), listed.end(),
+                                  [&](const HistoryConnection &entry) { return entry.Id == c.entry.Id; });
+    ASSERT_NE(row, listed.end());
+    window.ConnectionList()->setCurrentCell(static_cast<int>(row - listed.begin()), 0);
+    Ui.Answer = c.answer;
+    Ui.Questions.clear();
+    Ui.Messages.clear();
+    loaded.clear();
+    window.LoadButton()->click();
+    ASSERT_EQ(Ui.Questions.size(), c.asked ? 1 : 0);
+    if (c.asked) {
+      EXPECT_TRUE(Ui.Questions[0].contains("(1-36-126)") && Ui.Questions[0].contains("1-36-26"))
+          << Ui.Questions[0].toStdString();
+    }
+    EXPECT_EQ(loaded.size(), c.loads ? 1 : 0);
+    EXPECT_EQ(Ui.Messages.size(), c.asked ? 0 : 1);
+  }
+  EXPECT_TRUE(Ui.Messages.value(0).Text.contains(Module.TIPO_ACCENSIONE->FileKey()));
 }
 
 // Alt+letter reaches one control only, in every language.

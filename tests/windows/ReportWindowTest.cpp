@@ -129,4 +129,19 @@ TEST_F(ReportWindow, SavedAsPdfItHoldsTheUnitPageOneAndTheLoggedChange) {
   EXPECT_TRUE(previewed);
 }
 
+// The fitter's note of the connection (the number plate) is on the report.
+TEST_F(ReportWindow, HoldsTheNoteOfTheConnection) {
+  ASSERT_TRUE(Folder.isValid());
+  TFormMainOptions options;
+  options.ShowSplash = false;
+  options.HistoryFolder = Folder.filePath(QStringLiteral("history"));
+  TFormMain main(Module, options);
+  main.SelectLanguage(1);
+  Connect();
+  ASSERT_TRUE(main.Journal()->SetNote(QStringLiteral("AB 123 CD")));
+  const ConfigurationReport report = main.Reports()->Report();
+  EXPECT_TRUE(report.PlainText().contains(Module.Text(303) + QStringLiteral(": AB 123 CD")));
+  EXPECT_TRUE(report.Html().contains(QStringLiteral("AB 123 CD")));
+}
+
 } // namespace
