@@ -77,6 +77,33 @@ void Deliver(const std::vector<Notification> &notifications, TSerialDataModule &
 }
 } // namespace
 
+namespace {
+// A byte a handler wrote goes out after the byte of the item whose write ran
+// the handler (the speeds after the ignition type), even when another item
+// on that byte changed it later.
+std::vector<DryRunUnit::Change> AfterTheirHandlersOwners(std::vector<DryRunUnit::Change> changes) {
+  // Two handlers that wrote each other's bytes cannot both go second.
+  std::size_t moves = changes.size() * changes.size();
+  for (std::size_t i = 0; i < changes.size() && moves > 0; ++i) {
+    const auto *owner = qobject_cast<const TNoxNumber *>(changes[i].Handler);
+    if (!owner || !owner->ByAddress())
+      continue;
+    const auto ownerAt = std::find_if(changes.begin() + static_cast<std::ptrdiff_t>(i) + 1, changes.end(),
+                                      [&](const DryRunUnit::Change &c) { return c.Address == owner->Address(); });
+    if (ownerAt == changes.end())
+      continue;
+    // Moved to just after its owner's byte; what follows it moves up.
+    const DryRunUnit::Change moved = changes[i];
+    const std::ptrdiff_t target = ownerAt - changes.begin();
+    changes.erase(changes.begin() + static_cast<std::ptrdiff_t>(i));
+    changes.insert(changes.begin() + target, moved);
+    --i;
+    --moves;
+  }
+  return changes;
+}
+} // namespace
+
 bool RehearsedLoad::Run(const std::function<void()> &passes) {
   TNoxConnection &connection = *m_module.NoxConnection;
   std::vector<TNoxSerialData::CachedState> before;
@@ -94,7 +121,7 @@ bool RehearsedLoad::Run(const std::function<void()> &passes) {
   }
   m_written.insert(rehearsal.PassedWrites().begin(), rehearsal.PassedWrites().end());
 
-  const std::vector<DryRunUnit::Change> changes = rehearsal.Changes();
+  const std::vector<DryRunUnit::Change> changes = AfterTheirHandlersOwners(rehearsal.Changes());
   std::set<int> changed;
   for (const DryRunUnit::Change &change : changes)
     changed.insert(change.Address);
@@ -138,6 +165,22 @@ bool RehearsedLoad::Run(const std::function<void()> &passes) {
   }
   if (!whole) {
     m_lineLost = !m_unit.IsConnected();
+    // A unit that refused a byte gets back what this load already sent, so
+    // that the load value by value starts from the unit as the two passes
+    // would: its reads must not meet bytes converted for a state the passes
+    // have not reached yet.
+    for (auto it = changes.crbegin(); it != changes.crend() && !m_lineLost; ++it) {
+      if (!m_sentBytes.count(it->Address))
+        continue;
+      bool restored;
+      {
+        std::lock_guard<ReentrantLock> guard(connection.Lock());
+        restored = m_unit.WriteAtAddress(it->DataCode, it->Address, m_known.at(it->Address));
+      }
+      if (restored)
+        m_sentBytes.erase(it->Address);
+      m_lineLost = !m_unit.IsConnected();
+    }
     writes.Discard();
     const auto &items = m_module.DataItems();
     for (std::size_t i = 0; i < before.size() && i < static_cast<std::size_t>(items.size()); ++i)

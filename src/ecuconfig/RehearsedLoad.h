@@ -15,10 +15,11 @@ class TSerialDataModule;
 // before the bytes its conversion depends on). Waits, the items' writes and
 // what the observers are told follow once the unit has taken every byte.
 //
-// That is only right when the unit takes every byte. When it refuses one, or
-// the line goes, the rehearsal did not happen: every item is put back as it
-// was, and the caller loads the file value by value from what the unit now
-// holds (SentBytes), the way the passes meet a fault.
+// That is only right when the unit takes every byte. When it refuses one,
+// the bytes already sent are put back and the rehearsal did not happen:
+// every item is put back as it was, and the caller loads the file value by
+// value, the way the passes meet a fault. When the line goes, SentBytes says
+// what the unit took.
 class RehearsedLoad {
 public:
   // known: the unit's bytes the program knows, by address.
