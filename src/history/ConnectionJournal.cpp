@@ -38,9 +38,9 @@ bool AppendLine(QFile &log, const QByteArray &line, QString &reason) {
   return true;
 }
 
-// The text without the values the connect could not read: a default in
-// their place would pass for the unit's own. Their keys are added to unread.
-QByteArray WithoutUnread(TSerialDataModule &module, const QByteArray &text, QStringList &unread) {
+} // namespace
+
+QByteArray ConnectionJournal::WithoutUnread(TSerialDataModule &module, const QByteArray &text, QStringList &unread) {
   QByteArray block = TMemIniData::MakeBlock(text);
   TMemIniData ini(&block);
   ini.LoadBuffer();
@@ -53,7 +53,6 @@ QByteArray WithoutUnread(TSerialDataModule &module, const QByteArray &text, QStr
   }
   return unread.isEmpty() ? text : ini.TextBytes();
 }
-} // namespace
 
 ConnectionJournal::ConnectionJournal(TSerialDataModule &module, WorkshopHistory &history, QObject *parent)
     : QObject(parent), m_module(module), m_history(history),

@@ -35,6 +35,10 @@ public:
   // Rewrites the open connection's note.
   bool SetNote(const QString &note);
 
+  // A configuration text without the values the connect could not read: a
+  // default in their place would pass for the unit's own. Their keys are
+  // added to unread.
+  static QByteArray WithoutUnread(TSerialDataModule &module, const QByteArray &text, QStringList &unread);
   // The identification as the history names it: "kind-family-variant".
   static QString IdentificationText(const NoxIdentification &record);
   // The clock of the records and of new entries (tests).

@@ -22,7 +22,11 @@ void LoadGuard::Begins(const QString &fileName) {
     return; // the load itself says it cannot read the file
   const QByteArray bytes = file.readAll();
   // The unit as the program holds it now: what putting it back must give.
-  const QByteArray before = ConfigurationFile(m_module).IniText(nullptr, ConfigurationFile::Progress::Quiet);
+  // A value never read from the unit is left out rather than put back as a
+  // default the unit never held.
+  QStringList unread;
+  const QByteArray before = ConnectionJournal::WithoutUnread(
+      m_module, ConfigurationFile(m_module).IniText(nullptr, ConfigurationFile::Progress::Quiet), unread);
   QString reason;
   if (!InterruptedLoads(m_journal.History())
            .Begin(m_journal.Current().Id, m_journal.Current().Identification, fileName, bytes, before, m_load,
