@@ -110,7 +110,20 @@ bool InterruptedLoads::Note(const Load &load, const char *event, QString *reason
   line[QStringLiteral("event")] = QLatin1String(event);
   line[QStringLiteral("load")] = load.Number;
   line[QStringLiteral("time")] = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
-  return AppendLine(NotesFile(load.ConnectionId), line, reason);
+  const QString notes = NotesFile(load.ConnectionId);
+  if (!AppendLine(notes, line, reason))
+    return false;
+  // Once every load of the connection has ended, its notes and copies have
+  // served: the change log keeps what each load changed. Only open loads
+  // stay, so the look-up at every connect reads next to nothing.
+  if (UnfinishedOf(notes).isEmpty()) {
+    const QDir folder(m_history.Folder());
+    for (const QString &copy :
+         folder.entryList({load.ConnectionId + QStringLiteral("-load*.kfg")}, QDir::Files))
+      QFile::remove(folder.absoluteFilePath(copy));
+    QFile::remove(notes);
+  }
+  return true;
 }
 
 QList<InterruptedLoads::Load> InterruptedLoads::UnfinishedOf(const QString &notesFile) const {

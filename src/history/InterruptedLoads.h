@@ -16,7 +16,9 @@ class WorkshopHistory;
 //
 // Each connection's loads are noted in "<id>.loads" beside its change log,
 // one JSON line a note; the copies are enciphered .kfg files, checked
-// against their digests before anything is loaded from them.
+// against their digests before anything is loaded from them. When every
+// load of a connection has ended (or was left), its notes and copies go:
+// the change log keeps what each load changed.
 class InterruptedLoads {
 public:
   struct Load {

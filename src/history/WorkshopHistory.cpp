@@ -238,11 +238,20 @@ bool WorkshopHistory::KeepRestorePoint(HistoryConnection &connection, const QByt
   // exactly that, the file is shared. The deciphered text is compared, since
   // every save enciphers under fresh random header bytes; a file that fails
   // its check is not compared, and this connection gets one of its own.
-  // Asked at every connect: the count of changes is not needed here.
-  const QList<HistoryConnection> earlier = Connections(Count::NoChanges);
-  for (const HistoryConnection &previous : earlier) {
-    if (previous.Id == connection.Id || previous.Identification != connection.Identification ||
-        previous.RestorePoint.isEmpty() || !previous.Damage.isEmpty())
+  // Asked at every connect, so only the names are listed (they sort by
+  // time) and only the newest entry of this unit is read: a workshop's
+  // history of thousands of connections must not slow every connect down.
+  const QString unit = QLatin1Char('-') + FileNameSafe(connection.Identification);
+  QStringList names = QDir(m_folder).entryList({QStringLiteral("*") + ENTRY_SUFFIX}, QDir::Files, QDir::Name);
+  for (auto name = names.crbegin(); name != names.crend(); ++name) {
+    const QString id = QFileInfo(*name).completeBaseName();
+    if (id == connection.Id || !id.contains(unit))
+      continue;
+    HistoryConnection previous;
+    if (!ReadEntry(FilePath(id, ENTRY_SUFFIX), previous, Count::NoChanges) ||
+        previous.Identification != connection.Identification)
+      continue;
+    if (previous.RestorePoint.isEmpty() || !previous.Damage.isEmpty())
       continue;
     QByteArray file;
     QByteArray plain;
