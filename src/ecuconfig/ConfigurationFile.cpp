@@ -298,11 +298,10 @@ bool ConfigurationFile::Load(const QString &fileName, LoadMode mode, LoadSummary
         SortTried(run);
       } else {
         run = LoadRun();
-        written = LoadValueByValue(ini, *unit, mode, known, rehearsal, run, counts);
+        written = LoadValueByValue(ini, *unit, mode, known, rehearsal.SentBytes(), rehearsal.LineLost(), run, counts);
       }
     } else {
-      const RehearsedLoad none(m_module, *unit, {});
-      written = LoadValueByValue(ini, *unit, mode, known, none, run, counts);
+      written = LoadValueByValue(ini, *unit, mode, known, {}, false, run, counts);
     }
     for (TNoxSerialData *data : run.Loaded) {
       auto *item = qobject_cast<TNoxNumber *>(data);
@@ -327,7 +326,8 @@ bool ConfigurationFile::Load(const QString &fileName, LoadMode mode, LoadSummary
 
 std::set<int> ConfigurationFile::LoadValueByValue(TMemIniData &ini, NoxProtocolObject &unit, LoadMode mode,
                                                   const std::map<int, std::uint8_t> &known,
-                                                  const RehearsedLoad &before, LoadRun &run, LoadSummary &counts) {
+                                                  const std::map<int, std::uint8_t> &sentBefore, bool lostBefore,
+                                                  LoadRun &run, LoadSummary &counts) {
   LoadLine line(unit, mode == LoadMode::ChangedBytesOnly ? LoadLine::Mode::SpareKnownBytes
                                                          : LoadLine::Mode::SendEveryWrite);
   for (const auto &[address, value] : known)
@@ -337,9 +337,9 @@ std::set<int> ConfigurationFile::LoadValueByValue(TMemIniData &ini, NoxProtocolO
     if (auto *item = qobject_cast<TNoxNumber *>(data); item && item->ByAddress() && item->OnSetData)
       handlers.insert(item->Address());
   line.NeverSpare(std::move(handlers));
-  for (const auto &[address, value] : before.SentBytes())
+  for (const auto &[address, value] : sentBefore)
     line.Sent(address, value);
-  if (before.LineLost())
+  if (lostBefore)
     line.SetLineLost();
   run.Line = &line;
   LoadWrites writes;

@@ -62,10 +62,12 @@ private:
   void ShowWrittenBytes(const std::map<int, std::uint8_t> &bytes);
   // The passes against the unit, sparing what cannot change it (fast), or
   // sending every value; from what a rehearsal that stopped left in the
-  // unit. Returns the addresses written.
+  // unit (sentBefore, and whether the line was lost). Returns the addresses
+  // written.
   std::set<int> LoadValueByValue(class TMemIniData &ini, NoxProtocolObject &unit, LoadMode mode,
-                                 const std::map<int, std::uint8_t> &known, const class RehearsedLoad &before,
-                                 LoadRun &run, LoadSummary &counts);
+                                 const std::map<int, std::uint8_t> &known,
+                                 const std::map<int, std::uint8_t> &sentBefore, bool lostBefore, LoadRun &run,
+                                 LoadSummary &counts);
   void SayLoadFailures(const LoadRun &run, const LoadSummary &counts);
 
   TSerialDataModule &m_module;
