@@ -2,6 +2,7 @@
 
 #include "dataitems/NumberConversion.h"
 #include "dataitems/TNoxNumber.h"
+#include "ecuconfig/ParameterNames.h"
 #include "platform/FloatText.h"
 
 bool CheckRule::IsChecked(double x) const {
@@ -181,11 +182,14 @@ const ConfigurationField *ConfigurationPages::FieldShowing(const TSerialDataModu
         box = &candidate;
     }
   }
+  // A flags byte whose changed bits no box owns is not that box's change.
+  if (!field && changedBits > 0 && !ParameterNames::CaptionOf(module, item, changedBits).isEmpty())
+    return nullptr;
   return field ? field : box;
 }
 
 QString ConfigurationPages::CaptionOf(const TSerialDataModule &module, const TNoxSerialData *item,
                                       std::int32_t changedBits) {
   const ConfigurationField *field = FieldShowing(module, item, changedBits);
-  return field ? module.Text(field->CaptionId) : QString();
+  return field ? module.Text(field->CaptionId) : ParameterNames::CaptionOf(module, item, changedBits);
 }

@@ -73,8 +73,8 @@ public:
   // A user value of the field's parameter as the field shows it.
   static QString ValueText(const TSerialDataModule &module, const ConfigurationField &field, double value);
 
-  // The caption of the field showing an item, in the current language; empty
-  // when no field shows it. Check boxes that share a parameter are told
+  // The caption of the field showing an item, in the current language; for
+  // a parameter no field shows, its own caption. Check boxes that share a parameter are told
   // apart by the bits that changed (changedBits), the first one otherwise.
   static QString CaptionOf(const TSerialDataModule &module, const TNoxSerialData *item,
                            std::int32_t changedBits = -1);

@@ -1,8 +1,10 @@
 #include "history/ConfigurationReport.h"
 
+#include "dataitems/NumberConversion.h"
 #include "dataitems/TNoxNumber.h"
 #include "dataitems/TNoxSerialData.h"
 #include "ecuconfig/ConfigurationPages.h"
+#include "ecuconfig/ParameterNames.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "history/ConnectionJournal.h"
 #include "platform/FloatText.h"
@@ -52,20 +54,29 @@ ConfigurationReport::Change ConfigurationReport::ChangeOf(TSerialDataModule &mod
   for (const TNoxSerialData *candidate : module.DataItems())
     if (candidate->objectName() == record.Item)
       item = candidate;
-  const ConfigurationField *field =
-      ConfigurationPages::FieldShowing(module, item, record.OldRaw ^ record.NewRaw);
-  change.Caption = field ? module.Text(field->CaptionId) : record.Caption;
+  const std::int32_t changedBits = record.OldRaw ^ record.NewRaw;
+  const ConfigurationField *field = ConfigurationPages::FieldShowing(module, item, changedBits);
+  change.Caption = ConfigurationPages::CaptionOf(module, item, changedBits);
+  if (change.Caption.isEmpty())
+    change.Caption = record.Caption;
   if (change.Caption.isEmpty())
     change.Caption = record.Item;
-  if (field) {
-    change.OldValue = ConfigurationPages::ValueText(module, *field, record.OldValue);
-    change.NewValue = ConfigurationPages::ValueText(module, *field, record.NewValue);
-  } else {
-    change.OldValue = FloatToText(record.OldValue);
-    change.NewValue = FloatToText(record.NewValue);
-  }
-  const QString unit =
-      item && (!field || field->Type == ConfigurationField::Kind::Value) ? item->MeasureUnit() : QString();
+  // A bit of a flags byte with a name of its own is said as a check box is.
+  const std::int32_t bit = field ? 0 : ParameterNames::NamedBit(module, item, changedBits);
+  // The user value, not the byte: a bit the unit stores inverted reads plain.
+  auto valueText = [&](double value) {
+    if (field)
+      return ConfigurationPages::ValueText(module, *field, value);
+    std::int32_t flags = 0;
+    if (bit && NumberConversion::TruncateToInt32(value, flags))
+      return module.Text((flags & bit) ? ConfigurationPages::TEXT_CHECKED : ConfigurationPages::TEXT_UNCHECKED);
+    return FloatToText(value);
+  };
+  change.OldValue = valueText(record.OldValue);
+  change.NewValue = valueText(record.NewValue);
+  QString unit;
+  if (field ? field->Type == ConfigurationField::Kind::Value : bit == 0)
+    unit = ParameterNames::UnitOf(item);
   if (!unit.isEmpty()) {
     change.OldValue += QLatin1Char(' ') + unit;
     change.NewValue += QLatin1Char(' ') + unit;

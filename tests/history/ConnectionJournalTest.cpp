@@ -15,6 +15,7 @@
 #include "support/FileSizeLimit.h"
 #include "support/RecordingUserInterface.h"
 #include "support/SimulatedUnit.h"
+#include "translator/TTranslator.h"
 
 #include <QDir>
 #include <QFile>
@@ -131,25 +132,63 @@ TEST_F(ConnectionJournalTest, EveryOriginIsLoggedAndReadBack) {
   EXPECT_EQ(history.Connections().front().ChangeCount, history.Changes(journal.Current().Id).size());
 }
 
-// Check boxes sharing one byte are told apart by the bit that changed.
-TEST_F(ConnectionJournalTest, ASharedFlagByteIsLoggedUnderTheBoxThatChanged) {
+// The bits of a flags byte are told apart, those of its check boxes and
+// those no window shows, and the report says each as yes or no.
+TEST_F(ConnectionJournalTest, AFlagsByteIsLoggedUnderTheBitThatChanged) {
   ASSERT_TRUE(module.LoadLanguageLibrary());
   Connect();
   QStringList logged;
-  qsizetype boxes = 0;
-  for (const std::int32_t bit : {1, 4, 8}) {
+  for (const std::int32_t bit : {1, 4, 8, 16, 32, 128}) {
     SCOPED_TRACE(bit);
     const qsizetype before = history.Changes(journal.Current().Id).size();
+    const bool wasSet = module.FLAG_GONFIGURAZIONE->RawValue() & bit;
     module.FLAG_GONFIGURAZIONE->SetIntValue(module.FLAG_GONFIGURAZIONE->RawValue() ^ bit);
+    QList<ChangeRecord> records;
     for (const ChangeRecord &r : history.Changes(journal.Current().Id).mid(before))
       if (r.Item == QLatin1String("FLAG_GONFIGURAZIONE"))
-        logged << r.Caption;
-    ASSERT_EQ(logged.size(), ++boxes) << "one record per box";
-    EXPECT_FALSE(logged.back().isEmpty());
-    EXPECT_EQ(logged.back(), ConfigurationPages::CaptionOf(module, module.FLAG_GONFIGURAZIONE, bit));
+        records << r;
+    ASSERT_EQ(records.size(), 1);
+    logged << records.front().Caption;
+    const ConfigurationReport::Change shown = ConfigurationReport::ChangeOf(module, records.front());
+    EXPECT_EQ(shown.Caption, records.front().Caption);
+    EXPECT_EQ(shown.OldValue, module.Text(wasSet ? 272 : 273));
+    EXPECT_EQ(shown.NewValue, module.Text(wasSet ? 273 : 272));
   }
   logged.removeDuplicates();
-  EXPECT_EQ(logged.size(), 3) << "three boxes, three captions";
+  logged.removeAll(QString());
+  EXPECT_EQ(logged.size(), 6) << "six bits, six captions: " << logged.join(QStringLiteral(", ")).toStdString();
+}
+
+// Every parameter the unit stores is named in every language, never by its
+// internal name, and no two by the same words; a count carries no unit.
+TEST_F(ConnectionJournalTest, EveryParameterHasACaptionInEveryLanguage) {
+  ASSERT_TRUE(module.LoadLanguageLibrary());
+  ASSERT_GE(module.Translator->LanguageCount(), 5);
+  for (int language = 0; language < module.Translator->LanguageCount(); ++language) {
+    module.Translator->SetLanguage(language);
+    QHash<QString, QString> byCaption;
+    for (TNoxSerialData *item : module.DataItems()) {
+      if (qobject_cast<TNoxPacketData *>(item))
+        continue;
+      const QString caption = ConfigurationPages::CaptionOf(module, item);
+      SCOPED_TRACE(language);
+      EXPECT_FALSE(caption.isEmpty()) << item->objectName().toStdString();
+      EXPECT_NE(caption, item->objectName());
+      // The flags bytes share their first box's caption with nothing else.
+      EXPECT_FALSE(byCaption.contains(caption))
+          << caption.toStdString() << ": " << item->objectName().toStdString() << " and "
+          << byCaption.value(caption).toStdString();
+      byCaption.insert(caption, item->objectName());
+    }
+  }
+  for (const char *count : {"NUMERO_RIPETIZIONI_ONDA", "NUMERO_VOLTE_TRI", "NUMERO_RIPETIZIONI_TRI"}) {
+    ChangeRecord record;
+    record.Item = QLatin1String(count);
+    record.OldValue = 1;
+    record.NewValue = 125;
+    record.NewRaw = 124;
+    EXPECT_EQ(ConfigurationReport::ChangeOf(module, record).NewValue, QStringLiteral("125")) << count;
+  }
 }
 
 // The unit as found comes back from its restore point after edits; the same

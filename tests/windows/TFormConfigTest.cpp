@@ -470,7 +470,8 @@ TEST_F(ConfigWindow, ThePageTableShowsWhatTheWindowShows) {
   EXPECT_EQ(ConfigurationPages::CaptionOf(Module, Module.FLAG_GONFIGURAZIONE, 4), Module.Text(83));
   EXPECT_EQ(ConfigurationPages::CaptionOf(Module, Module.GiriFuoriGiri), Module.Text(91))
       << "the field, not the box";
-  EXPECT_TRUE(ConfigurationPages::CaptionOf(Module, Module.VelocitaFuga).isEmpty());
+  EXPECT_EQ(ConfigurationPages::CaptionOf(Module, Module.FLAG_GONFIGURAZIONE, 16), Module.Text(431))
+      << "a bit no box owns";
 }
 
 TEST_F(ConfigWindow, LampsAndTheDefaultLabelFollowTheCore) {
