@@ -86,6 +86,12 @@ void ConnectionJournal::Open() {
   m_current = {};
   m_current.Started = m_clock();
   m_current.Identification = IdentificationText(m_module.Identification);
+  if (m_current.Identification != m_visitUnit) {
+    m_visitUnit = m_current.Identification;
+    m_visitChanges.clear();
+    m_visitNotes.clear();
+  }
+  m_visitNotes.append(QString());
   m_current.Firmware = m_module.FirmwareStatusText();
   // The unit as found, in the very text a save would write; quietly: the
   // fitter asked for a connect, not for a save.
@@ -122,7 +128,17 @@ bool ConnectionJournal::SetNote(const QString &note) {
   if (m_current.Id.isEmpty())
     return false;
   m_current.Note = note;
+  if (!m_visitNotes.isEmpty())
+    m_visitNotes.last() = note;
   return m_history.WriteEntry(m_current);
+}
+
+QString ConnectionJournal::VisitNote() const {
+  QStringList notes;
+  for (const QString &note : m_visitNotes)
+    if (!note.isEmpty() && !notes.contains(note))
+      notes.append(note);
+  return notes.join(QStringLiteral("; "));
 }
 
 ChangeRecord::Origin ConnectionJournal::OriginOf(const ItemWrite &write, QString &detail) const {
@@ -198,6 +214,7 @@ void ConnectionJournal::Record(const ItemWrite &write) {
   record.Status = write.Status;
   record.Action = UserAction::Current();
   m_changes.append(record);
+  m_visitChanges.append(record);
   if (m_log.isOpen()) {
     // Unbuffered: the line is on disk (as far as the system goes) before the
     // next write, so a crash loses at most the line being written.

@@ -30,8 +30,14 @@ public:
   // The open connection's entry; after it closed, the last one's, until the
   // next connection opens.
   HistoryConnection Current() const { return m_current; }
-  // This connection's records so far (what the report prints).
+  // This connection's records so far.
   QList<ChangeRecord> Changes() const { return m_changes; }
+  // The fitter's visit, what the report prints: the records of every
+  // connection to this unit (the same identification) since the program
+  // started, so that a lost line and a new connect lose none of them.
+  QList<ChangeRecord> VisitChanges() const { return m_visitChanges; }
+  // The notes typed for the visit's connections, each once, oldest first.
+  QString VisitNote() const;
   // Rewrites the open connection's note.
   bool SetNote(const QString &note);
 
@@ -66,6 +72,9 @@ private:
   std::function<QDateTime()> m_clock;
   HistoryConnection m_current;
   QList<ChangeRecord> m_changes;
+  QString m_visitUnit;
+  QList<ChangeRecord> m_visitChanges;
+  QStringList m_visitNotes; // one per connection of the visit, the open one last
   QFile m_log;
   bool m_open = false;
   bool m_warned = false;

@@ -55,7 +55,7 @@ ConfigurationReport ReportActions::Report() const {
   ConfigurationReport report =
       ConfigurationReport::Build(m_module, Changes ? Changes() : QList<ChangeRecord>{});
   if (const ConnectionJournal *journal = m_main.Journal())
-    report.Note = journal->Current().Note;
+    report.Note = journal->VisitNote();
   return report;
 }
 

@@ -111,7 +111,7 @@ TFormMain::TFormMain(TSerialDataModule &module, const TFormMainOptions &options,
   m_history = std::make_unique<WorkshopHistory>(
       options.HistoryFolder.isEmpty() ? WorkshopHistory::DefaultFolder() : options.HistoryFolder);
   m_journal = new ConnectionJournal(m_module, *m_history, this);
-  m_reports->Changes = [this] { return m_journal->Changes(); };
+  m_reports->Changes = [this] { return m_journal->VisitChanges(); };
   connect(&m_module, &TSerialDataModule::ConnectionClosed, this, [this] { m_statusWarning->SetFullText({}); });
 }
 

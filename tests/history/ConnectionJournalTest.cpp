@@ -159,6 +159,36 @@ TEST_F(ConnectionJournalTest, AFlagsByteIsLoggedUnderTheBitThatChanged) {
   EXPECT_EQ(logged.size(), 6) << "six bits, six captions: " << logged.join(QStringLiteral(", ")).toStdString();
 }
 
+// The report covers the fitter's visit: a new connect to the same unit
+// (after a lost line) keeps what the one before changed and its note; a
+// unit of another identification starts a new visit.
+TEST_F(ConnectionJournalTest, TheVisitOutlivesANewConnectToTheSameUnit) {
+  Connect();
+  module.TEMPO_SOVRAPPOSIZIONE->SetValue(0.6);
+  ASSERT_TRUE(journal.SetNote(QStringLiteral("AB 123 CD")));
+  module.CloseConnection(false);
+  Connect();
+  module.RITARDO_LETTURA_SONDA->SetValue(10);
+  auto items = [](const QList<ChangeRecord> &records) {
+    QStringList names;
+    for (const ChangeRecord &record : records)
+      if (!record.ChangedNothing() && record.Source == Origin::FieldEdit)
+        names << record.Item;
+    return names;
+  };
+  EXPECT_EQ(items(journal.Changes()), QStringList{QStringLiteral("RITARDO_LETTURA_SONDA")});
+  EXPECT_EQ(items(journal.VisitChanges()),
+            (QStringList{QStringLiteral("TEMPO_SOVRAPPOSIZIONE"), QStringLiteral("RITARDO_LETTURA_SONDA")}));
+  EXPECT_EQ(journal.VisitNote(), QStringLiteral("AB 123 CD"));
+  ASSERT_TRUE(journal.SetNote(QStringLiteral("AB 123 CD")));
+  EXPECT_EQ(journal.VisitNote(), QStringLiteral("AB 123 CD")) << "a note is said once";
+
+  ASSERT_TRUE(unit.Use(QByteArray(SimulatedUnitSettings::FAST) + "identification = 1 36 1 0 0 0 0 0\n"));
+  Connect();
+  EXPECT_TRUE(items(journal.VisitChanges()).isEmpty()) << "another unit";
+  EXPECT_TRUE(journal.VisitNote().isEmpty());
+}
+
 // Every parameter the unit stores is named in every language, never by its
 // internal name, and no two by the same words; a count carries no unit.
 TEST_F(ConnectionJournalTest, EveryParameterHasACaptionInEveryLanguage) {
