@@ -34,7 +34,11 @@ int RecoverCommand::Run(const QString &choice) {
     UserInterface::Current().ShowMessage(reason, module.Text(LoadRecovery::TEXT_TITLE), MessageIcon::Error);
     return m_session.CheckStillConnected() ? EXIT_CONNECTION : EXIT_FILE;
   }
-  m_session.Out() << choice << ": " << QDir::toNativeSeparators(load.File) << '\n';
+  const char *replay = load.What == InterruptedLoads::Kind::Undo ? "the undo" : "the redo";
+  m_session.Out() << choice << ": "
+                  << (load.What == InterruptedLoads::Kind::Load ? QDir::toNativeSeparators(load.File)
+                                                                : QString::fromLatin1(replay))
+                  << '\n';
   m_session.Out().flush();
   return m_session.TakeItemErrors().isEmpty() ? EXIT_OK : EXIT_LOAD_INCOMPLETE;
 }

@@ -54,6 +54,7 @@ public:
   // speed and the priming time share one): whatever either writes, the
   // other holds too, as the unit does.
   void AddByteSharer(TNoxNumber *other);
+  const QList<QPointer<TNoxNumber>> &ByteSharers() const { return m_byteSharers; }
 
 private:
   bool CallRead();

@@ -104,6 +104,9 @@ Q_SIGNALS:
   // unit refused is said and nothing is left half done.
   void LoadBegins(const QString &fileName);
   void LoadEnded(bool whole);
+  // An undo (or redo) of several writes begins; targetPlain is the unit's
+  // configuration once it has gone through. It ends with LoadEnded.
+  void ReplayBegins(bool undo, const QByteArray &targetPlain);
 
 public:
 

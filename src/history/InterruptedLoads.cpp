@@ -59,17 +59,18 @@ QString InterruptedLoads::NotesFile(const QString &connectionId) const {
 
 bool InterruptedLoads::Begin(const QString &connectionId, const QString &identification, const QString &file,
                              const QByteArray &fileBytes, const QByteArray &beforePlain, Load &load,
-                             QString *reason) const {
+                             QString *reason, Kind kind) const {
   if (connectionId.isEmpty() || connectionId != WorkshopHistory::FileNameSafe(connectionId)) {
     if (reason)
       *reason = QStringLiteral("no connection of the history is open");
     return false;
   }
   load = {};
+  load.What = kind;
   load.ConnectionId = connectionId;
   load.Identification = identification;
   load.Started = QDateTime::currentDateTimeUtc();
-  load.File = QFileInfo(file).absoluteFilePath();
+  load.File = file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
   load.FileSha256 = Sha256(fileBytes);
   // Numbered after every load the connection noted, finished or not.
   int last = 0;
@@ -94,6 +95,8 @@ bool InterruptedLoads::Begin(const QString &connectionId, const QString &identif
   line[QStringLiteral("load")] = load.Number;
   line[QStringLiteral("time")] = load.Started.toString(Qt::ISODateWithMs);
   line[QStringLiteral("identification")] = identification;
+  if (kind != Kind::Load)
+    line[QStringLiteral("kind")] = QLatin1String(kind == Kind::Undo ? "undo" : "redo");
   line[QStringLiteral("file")] = load.File;
   line[QStringLiteral("fileSha256")] = QString::fromLatin1(load.FileSha256);
   line[QStringLiteral("target")] = QFileInfo(load.Target).fileName();
@@ -149,6 +152,10 @@ QList<InterruptedLoads::Load> InterruptedLoads::UnfinishedOf(const QString &note
     load.Started = QDateTime::fromString(line.value(QStringLiteral("time")).toString(), Qt::ISODateWithMs);
     load.Identification = line.value(QStringLiteral("identification")).toString();
     load.File = line.value(QStringLiteral("file")).toString();
+    const QString kind = line.value(QStringLiteral("kind")).toString();
+    load.What = kind == QLatin1String("undo")   ? Kind::Undo
+                : kind == QLatin1String("redo") ? Kind::Redo
+                                                : Kind::Load;
     load.FileSha256 = line.value(QStringLiteral("fileSha256")).toString().toLatin1();
     const QString folder = QFileInfo(notesFile).absolutePath() + QLatin1Char('/');
     // Only a plain file name: a note never points out of the history.

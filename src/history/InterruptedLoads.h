@@ -21,7 +21,11 @@ class WorkshopHistory;
 // the change log keeps what each load changed.
 class InterruptedLoads {
 public:
+  // What wrote the unit: a load of a file, or an undo or redo of the
+  // fitter's last action (no file: its copy is the unit the replay leaves).
+  enum class Kind { Load, Undo, Redo };
   struct Load {
+    Kind What = Kind::Load;
     QString ConnectionId;
     int Number = 0; // the connection's loads count from 1
     QString Identification;
@@ -41,7 +45,7 @@ public:
   // reason, when the history cannot keep it.
   bool Begin(const QString &connectionId, const QString &identification, const QString &file,
              const QByteArray &fileBytes, const QByteArray &beforePlain, Load &load,
-             QString *reason = nullptr) const;
+             QString *reason = nullptr, Kind kind = Kind::Load) const;
   // The load went through.
   bool End(const Load &load, QString *reason = nullptr) const;
   // The fitter chose to leave the unit as the load left it.

@@ -1,5 +1,6 @@
 #include "history/LoadGuard.h"
 
+#include "ecuconfig/ConfigurationEnvelope.h"
 #include "ecuconfig/ConfigurationFile.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "history/ConnectionJournal.h"
@@ -11,16 +12,27 @@ LoadGuard::LoadGuard(TSerialDataModule &module, ConnectionJournal &journal, QObj
     : QObject(parent), m_module(module), m_journal(journal) {
   connect(&m_module, &TSerialDataModule::LoadBegins, this, &LoadGuard::Begins);
   connect(&m_module, &TSerialDataModule::LoadEnded, this, &LoadGuard::Ended);
+  connect(&m_module, &TSerialDataModule::ReplayBegins, this, &LoadGuard::ReplayBegins);
 }
 
 void LoadGuard::Begins(const QString &fileName) {
   m_load = {};
-  if (!m_journal.IsOpen() || m_journal.Current().Id.isEmpty())
-    return; // no history for this connection: the journal has said so
   QFile file(fileName);
   if (!file.open(QIODevice::ReadOnly))
     return; // the load itself says it cannot read the file
-  const QByteArray bytes = file.readAll();
+  Note(fileName, file.readAll(), InterruptedLoads::Kind::Load);
+}
+
+void LoadGuard::ReplayBegins(bool undo, const QByteArray &targetPlain) {
+  m_load = {};
+  // A replay has no file: its copy is the unit it leaves, sealed as a save.
+  Note(QString(), ConfigurationEnvelope::Seal(targetPlain),
+       undo ? InterruptedLoads::Kind::Undo : InterruptedLoads::Kind::Redo);
+}
+
+void LoadGuard::Note(const QString &fileName, const QByteArray &bytes, InterruptedLoads::Kind kind) {
+  if (!m_journal.IsOpen() || m_journal.Current().Id.isEmpty())
+    return; // no history for this connection: the journal has said so
   // The unit as the program holds it now: what putting it back must give.
   // A value never read from the unit is left out rather than put back as a
   // default the unit never held.
@@ -30,7 +42,7 @@ void LoadGuard::Begins(const QString &fileName) {
   QString reason;
   if (!InterruptedLoads(m_journal.History())
            .Begin(m_journal.Current().Id, m_journal.Current().Identification, fileName, bytes, before, m_load,
-                  &reason)) {
+                  &reason, kind)) {
     m_load = {};
     UserInterface::Current().ShowStatusWarning(reason);
   }

@@ -17,6 +17,9 @@ public:
 
 private:
   void Begins(const QString &fileName);
+  void ReplayBegins(bool undo, const QByteArray &targetPlain);
+  // Notes the beginning; fileName empty for a replay.
+  void Note(const QString &fileName, const QByteArray &fileBytes, InterruptedLoads::Kind kind);
   void Ended(bool whole);
 
   TSerialDataModule &m_module;

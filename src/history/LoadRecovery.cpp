@@ -52,6 +52,23 @@ bool LoadRecovery::Carry(const InterruptedLoads::Load &load, Choice choice, QStr
 QString LoadRecovery::Question(const InterruptedLoads::Load &load) const {
   const Standing standing = Compare(load);
   const QString started = QLocale().toString(load.Started.toLocalTime(), QLocale::ShortFormat);
-  return m_module.Text(TEXT_QUESTION).arg(QDir::toNativeSeparators(load.File), started) + QLatin1Char('\n') +
-         m_module.Text(TEXT_STANDING).arg(standing.FromFile).arg(standing.FromBefore);
+  QString first;
+  switch (load.What) {
+  case InterruptedLoads::Kind::Load:
+    first = m_module.Text(TEXT_QUESTION).arg(QDir::toNativeSeparators(load.File), started);
+    break;
+  case InterruptedLoads::Kind::Undo:
+  case InterruptedLoads::Kind::Redo:
+    first = m_module.Text(load.What == InterruptedLoads::Kind::Undo ? TEXT_UNDO_CUT_SHORT : TEXT_REDO_CUT_SHORT)
+                .arg(started);
+    break;
+  }
+  const int standingText = load.What == InterruptedLoads::Kind::Load ? TEXT_STANDING : TEXT_REPLAY_STANDING;
+  return first + QLatin1Char('\n') +
+         m_module.Text(standingText).arg(standing.FromFile).arg(standing.FromBefore);
+}
+
+QStringList LoadRecovery::Choices(const InterruptedLoads::Load &load) const {
+  return m_module.Text(load.What == InterruptedLoads::Kind::Load ? TEXT_CHOICES : TEXT_REPLAY_CHOICES)
+      .split(QLatin1Char('|'));
 }

@@ -2,6 +2,7 @@
 #include "history/InterruptedLoads.h"
 
 #include <QString>
+#include <QStringList>
 
 class TSerialDataModule;
 
@@ -30,8 +31,10 @@ public:
   // written then) or the load did not go through (it is offered again).
   bool Carry(const InterruptedLoads::Load &load, Choice choice, QString *reason = nullptr);
 
-  // The question, in the fitter's language.
+  // The question, in the fitter's language, and its three answers in the
+  // order of Choice.
   QString Question(const InterruptedLoads::Load &load) const;
+  QStringList Choices(const InterruptedLoads::Load &load) const;
 
   static constexpr int TEXT_QUESTION = 370;
   static constexpr int TEXT_CHOICES = 371;
@@ -39,6 +42,10 @@ public:
   static constexpr int TEXT_COPY_DAMAGED = 373;
   static constexpr int TEXT_NOT_FINISHED = 374;
   static constexpr int TEXT_STANDING = 375;
+  static constexpr int TEXT_UNDO_CUT_SHORT = 481;
+  static constexpr int TEXT_REDO_CUT_SHORT = 482;
+  static constexpr int TEXT_REPLAY_STANDING = 483;
+  static constexpr int TEXT_REPLAY_CHOICES = 484;
 
 private:
   TSerialDataModule &m_module;

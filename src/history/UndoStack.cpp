@@ -4,7 +4,9 @@
 #include "dataitems/ItemWriteTap.h"
 #include "dataitems/TNoxNumber.h"
 #include "dataitems/WriteOrigin.h"
+#include "ecuconfig/ConfigurationFile.h"
 #include "ecuconfig/TSerialDataModule.h"
+#include "history/ConnectionJournal.h"
 #include "ecuconfig/VehicleConfigView.h"
 #include "platform/Clock.h"
 #include "platform/UserAction.h"
@@ -150,6 +152,36 @@ bool UndoStack::WriteSteps(const std::vector<const Step *> &order, bool oldValue
   return true;
 }
 
+QByteArray UndoStack::TargetText(const std::vector<const Step *> &order, bool oldValues) {
+  std::vector<std::pair<TNoxSerialData *, TNoxSerialData::CachedState>> saved;
+  auto set = [&saved](TNoxNumber *item, std::int32_t raw) {
+    saved.emplace_back(item, item->SaveCachedState());
+    item->SetRawValueField(raw);
+  };
+  // The speeds as the ignition type the replay leaves means them.
+  for (TNoxSerialData *speed : m_module.SpeedItems())
+    saved.emplace_back(speed, speed->SaveCachedState());
+  for (const Step *step : order)
+    if (step->Item == m_module.TIPO_ACCENSIONE)
+      m_module.SetSpeedCoefficient(
+          static_cast<int>(step->Item->ConvertToUser(oldValues ? step->OldRaw : step->NewRaw)));
+  for (const Step *step : order) {
+    if (!step->Item)
+      continue;
+    const std::int32_t raw = oldValues ? step->OldRaw : step->NewRaw;
+    set(step->Item, raw);
+    for (const QPointer<TNoxNumber> &sharer : step->Item->ByteSharers())
+      if (sharer)
+        set(sharer, raw);
+  }
+  QStringList unread;
+  const QByteArray text = ConnectionJournal::WithoutUnread(
+      m_module, ConfigurationFile(m_module).IniText(nullptr, ConfigurationFile::Progress::Quiet), unread);
+  for (auto it = saved.rbegin(); it != saved.rend(); ++it)
+    it->first->RestoreCachedState(it->second);
+  return text;
+}
+
 UndoStack::Outcome UndoStack::Replay(bool undo) {
   std::vector<Action> &from = undo ? m_undo : m_redo;
   std::vector<Action> &to = undo ? m_redo : m_undo;
@@ -162,6 +194,9 @@ UndoStack::Outcome UndoStack::Replay(bool undo) {
     order.push_back(&step);
   if (undo)
     std::reverse(order.begin(), order.end());
+  // Noted before the first write, so that a replay cut short (the program
+  // killed, the line lost) is offered for recovery at the next connect.
+  Q_EMIT m_module.ReplayBegins(undo, TargetText(order, undo));
   // The handlers are held back, so nothing switches the speeds' coefficient
   // when the ignition type is put back: it is set now to the type the replay
   // leaves, which every speed byte it writes is meant under, so that each
@@ -192,6 +227,8 @@ UndoStack::Outcome UndoStack::Replay(bool undo) {
     ReadAgain(action);
     m_replaying = false;
   }
+  // Either way the unit is where the record says, unless the line went.
+  Q_EMIT m_module.LoadEnded(done || restored);
 
   if (done) {
     to.push_back(std::move(from.back()));

@@ -70,6 +70,9 @@ private:
   bool WriteSteps(const std::vector<const Step *> &order, bool oldValues, std::size_t *written);
   bool WriteStep(TNoxNumber *item, std::int32_t raw);
   void ReadAgain(const Action &action);
+  // The unit's configuration as the replay of `order` leaves it, worked out
+  // on the items' cached values without a single exchange.
+  QByteArray TargetText(const std::vector<const Step *> &order, bool oldValues);
   void LineStateChanged(bool connected);
 
   TSerialDataModule &m_module;

@@ -167,7 +167,7 @@ void TFormMain::OfferLoadRecovery() {
     return;
   const QString title = m_module.Text(LoadRecovery::TEXT_TITLE);
   const int answer = UserInterface::Current().AskChoice(
-      recovery.Question(load), title, m_module.Text(LoadRecovery::TEXT_CHOICES).split(QLatin1Char('|')));
+      recovery.Question(load), title, recovery.Choices(load));
   if (answer < 0 || answer > 2)
     return; // asked again at the next connect
   PausedRefresher refresher(m_module);
