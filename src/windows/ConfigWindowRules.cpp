@@ -46,6 +46,10 @@ int ConfigWindowRules::SwitchTypeValue(int itemIndex) {
 }
 
 QString ConfigWindowRules::LimitsHint(const TNoxSerialData &item) {
-  return QStringLiteral("(") + FloatToText(item.ValueMin()) + QStringLiteral(";") +
-         FloatToText(item.ValueMax()) + QStringLiteral(" ") + item.MeasureUnit() + QStringLiteral(")");
+  return LimitsHint(item.ValueMin(), item.ValueMax(), item.MeasureUnit());
+}
+
+QString ConfigWindowRules::LimitsHint(double low, double high, const QString &unit) {
+  return QStringLiteral("(") + FloatToText(low) + QStringLiteral(";") + FloatToText(high) + QStringLiteral(" ") +
+         unit + QStringLiteral(")");
 }

@@ -78,7 +78,7 @@ protected:
   bool Confirm(Qt::Key answer, bool tickDoNotShow = false) {
     DialogAnswer answerer(answer, tickDoNotShow);
     bool doNotShowAgain = false;
-    const bool load = TFormCompare::ConfirmLoad(Module, File(), Captions, nullptr, doNotShowAgain);
+    const bool load = TFormCompare::ConfirmLoad(Module, File(), nullptr, doNotShowAgain);
     Shown = answerer.Shown;
     DoNotShowAgain = doNotShowAgain;
     return load;
@@ -88,9 +88,6 @@ protected:
   QTemporaryDir Dir;
   SimulatedUnitSettings Unit;
   TSerialDataModule Module;
-  TFormCompare::CaptionLookup Captions = [this](const TNoxNumber *item) {
-    return item == Module.GiriCutOff ? QStringLiteral("Cut-off RPM") : QString();
-  };
   std::optional<ShownDialog> Shown;
   bool DoNotShowAgain = false;
 };
@@ -116,7 +113,7 @@ TEST_F(CompareDialog, OneDifferenceShowsCaptionUnitAndFileValues) {
   EXPECT_EQ(Memory(), before) << "Esc must write nothing";
 }
 
-TEST_F(CompareDialog, ManyDifferencesAreListedByFileKeyWhereNoFieldShowsThem) {
+TEST_F(CompareDialog, ManyDifferencesAreListedByCaptionOrByFileKeyWhereNoFieldShowsThem) {
   const QList<int> saved = Memory();
   ASSERT_TRUE(Module.GiriCutOff->SetValue(2500));
   ASSERT_TRUE(Module.VelIngrMinimo->SetValue(70));
@@ -129,7 +126,7 @@ TEST_F(CompareDialog, ManyDifferencesAreListedByFileKeyWhereNoFieldShowsThem) {
     captions << row[0];
   EXPECT_TRUE(captions.contains(QStringLiteral("Cut-off RPM")));
   EXPECT_TRUE(captions.contains(Module.VelIngrMinimo->FileKey()));
-  EXPECT_TRUE(captions.contains(Module.POSIZIONE_DEFAULT->FileKey()));
+  EXPECT_TRUE(captions.contains(Module.Text(87))) << "Fixed Default Position";
 
   // Enter means load: the caller loads, and the unit holds the file's values
   // again, so a second comparison finds nothing.
@@ -141,6 +138,40 @@ TEST_F(CompareDialog, ManyDifferencesAreListedByFileKeyWhereNoFieldShowsThem) {
   ConfigurationComparison again;
   ASSERT_TRUE(again.Compare(Module, File()));
   EXPECT_TRUE(again.Differences().isEmpty());
+}
+
+// The rows speak as the configuration window's fields do: a combo box's
+// text, and for a byte of switches one row per check box whose bit changes.
+TEST_F(CompareDialog, RowsShowTheFieldsCaptionsAndTexts) {
+  struct Case {
+    const char *Name;
+    TNoxNumber *TSerialDataModule::*Item;
+    double UnitValue;
+    QList<QStringList> Rows; // the file holds the defaults saved in SetUp
+  };
+  const QString yes = Module.Text(272), no = Module.Text(273);
+  const QList<Case> cases{
+      {"ignition type", &TSerialDataModule::TIPO_ACCENSIONE, 1,
+       {{Module.Text(27), Module.Text(29), Module.Text(32)}}},
+      {"level sensor type", &TSerialDataModule::TipoSensore, 2,
+       {{Module.Text(49), Module.Text(53), Module.Text(51)}}},
+      // 37 = full throttle (1), cut-off (4) and a bit no box shows (32); the
+      // file's 32 clears the two switches.
+      {"flags byte", &TSerialDataModule::FLAG_GONFIGURAZIONE, 37,
+       {{Module.Text(80), yes, no}, {Module.Text(83), yes, no}}},
+  };
+  for (const Case &each : cases) {
+    SCOPED_TRACE(each.Name);
+    ASSERT_TRUE(Module.LoadConfiguration(File()));
+    TNoxNumber *item = Module.*each.Item;
+    ASSERT_TRUE(item->SetValue(each.UnitValue));
+    EXPECT_FALSE(Confirm(Qt::Key_Escape));
+    ASSERT_TRUE(Shown);
+    for (const QStringList &row : each.Rows)
+      EXPECT_TRUE(Shown->Rows.contains(row)) << row.join(QLatin1Char('|')).toStdString();
+    for (const QStringList &row : Shown->Rows)
+      EXPECT_NE(row[0], item->FileKey()) << "no internal name where a field shows the value";
+  }
 }
 
 TEST_F(CompareDialog, GarbageFileIsReportedAndNothingIsWritten) {
@@ -272,7 +303,7 @@ TEST_F(LoadCommand, WriteEveryValueItemSticksAndTheStatusBarCountsTheWrites) {
     ASSERT_TRUE(m_module.GiriCutOff->SetValue(2500));
     PressF3(*window, Qt::Key_Escape);
     EXPECT_EQ(CutOffByte(), saved);
-    EXPECT_EQ(status(*window), m_module.Text(221).arg(1).arg(66));
+    EXPECT_EQ(status(*window), m_module.Text(342).arg(1).arg(0).arg(66));
     EXPECT_TRUE(status(*window).contains(QLatin1String("66"))) << status(*window).toStdString();
 
     auto *item = window->findChild<QAction *>(QStringLiteral("ActionWriteEveryValue"));
