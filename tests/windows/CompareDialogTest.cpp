@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTableWidget>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -25,6 +26,13 @@
 #include <optional>
 
 namespace {
+
+std::string Listed(const QList<QStringList> &rows, const QStringList &wanted) {
+  QStringList all;
+  for (const QStringList &row : rows)
+    all << row.join(QLatin1Char('|'));
+  return (wanted.join(QLatin1Char('|')) + QStringLiteral(" not in ") + all.join(QStringLiteral("; "))).toStdString();
+}
 
 struct ShownDialog {
   QString Summary;
@@ -154,7 +162,7 @@ TEST_F(CompareDialog, RowsShowTheFieldsCaptionsAndTexts) {
       {"ignition type", &TSerialDataModule::TIPO_ACCENSIONE, 1,
        {{Module.Text(27), Module.Text(29), Module.Text(32)}}},
       {"level sensor type", &TSerialDataModule::TipoSensore, 2,
-       {{Module.Text(49), Module.Text(53), Module.Text(51)}}},
+       {{Module.Text(49), Module.Text(53), Module.Text(52)}}},
       // 37 = full throttle (1), cut-off (4) and a bit no box shows (32); the
       // file's 32 clears the two switches.
       {"flags byte", &TSerialDataModule::FLAG_GONFIGURAZIONE, 37,
@@ -168,7 +176,7 @@ TEST_F(CompareDialog, RowsShowTheFieldsCaptionsAndTexts) {
     EXPECT_FALSE(Confirm(Qt::Key_Escape));
     ASSERT_TRUE(Shown);
     for (const QStringList &row : each.Rows)
-      EXPECT_TRUE(Shown->Rows.contains(row)) << row.join(QLatin1Char('|')).toStdString();
+      EXPECT_TRUE(Shown->Rows.contains(row)) << Listed(Shown->Rows, row);
     for (const QStringList &row : Shown->Rows)
       EXPECT_NE(row[0], item->FileKey()) << "no internal name where a field shows the value";
   }
@@ -322,4 +330,31 @@ TEST_F(LoadCommand, WriteEveryValueItemSticksAndTheStatusBarCountsTheWrites) {
   }
   auto window = Open(false);
   EXPECT_TRUE(window->findChild<QAction *>(QStringLiteral("ActionWriteEveryValue"))->isChecked());
+}
+
+// The status line after F3 counts the file's values as the comparison listed
+// them, and what the load wrote besides as following from them.
+TEST_F(LoadCommand, StatusBarCountsTheFileValuesAsTheComparisonListedThem) {
+  auto window = Open(true);
+  ASSERT_TRUE(m_module.SaveConfiguration(File()));
+  const std::int32_t savedFlags = m_module.FLAG_GONFIGURAZIONE->GetIntValue();
+  ASSERT_TRUE(m_module.FLAG_GONFIGURAZIONE->SetValue(savedFlags | 5)); // full throttle and cut-off on
+  ASSERT_TRUE(m_module.TIPO_ACCENSIONE->SetValue(2));
+  const auto shown = PressF3(*window, Qt::Key_Return);
+  ASSERT_TRUE(shown);
+  const int rows = static_cast<int>(shown->Rows.size());
+  EXPECT_GE(rows, 3) << "two switches and the ignition type";
+  std::int32_t flags = -1;
+  ASSERT_TRUE(m_module.NoxConnection->ProtocolObject()->ReadAtAddress(0, 162, &flags));
+  EXPECT_EQ(flags, savedFlags) << "the switches reached the unit";
+  const QString status = window->findChild<QLabel *>(QStringLiteral("StatusPanel1"))->toolTip();
+  QList<int> counts;
+  for (const QRegularExpressionMatch &number : QRegularExpression(QStringLiteral("\\d+")).globalMatch(status))
+    counts << number.captured().toInt();
+  ASSERT_EQ(counts.size(), 3) << status.toStdString();
+  EXPECT_EQ(status, m_module.Text(342).arg(rows).arg(counts[1]).arg(counts[2]));
+  EXPECT_EQ(counts[0], rows) << Listed(shown->Rows, {});
+  // Each of the file's 67 values is counted once: the two switches are one
+  // value of the file.
+  EXPECT_EQ(rows - 1 + counts[1] + counts[2], 67) << status.toStdString();
 }
