@@ -41,6 +41,10 @@ Q_SIGNALS:
   // before the field handles the key's character (Enter included). A
   // handler may set key to 0 to swallow it.
   void KeyDown(int &key);
+  // A confirmed value lay beyond the field's limits and was taken as the
+  // limit (highest: the upper one): the owner says so, a value changed
+  // without a word would pass for the one typed.
+  void Limited(double limit, bool highest);
 
 protected:
   bool event(QEvent *event) override;

@@ -75,9 +75,13 @@ void TNumericEdit::keyPressEvent(QKeyEvent *event) {
   }
   if (verdict.Kind != TypedKind::Enter)
     return;
+  double typed = 0;
+  const bool limited = LimitsInForce() && TextToFloat(text(), typed) && (typed < m_minValue || typed > m_maxValue);
   m_accepted = ValueFromText();
   setText(FloatToText(m_accepted));
   Q_EMIT Confirmed();
+  if (limited)
+    Q_EMIT Limited(m_accepted, typed > m_maxValue);
   if (QWidget *target = FindChainTarget(*this, true))
     target->setFocus(Qt::TabFocusReason);
   else

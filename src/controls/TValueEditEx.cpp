@@ -167,7 +167,13 @@ bool TValueEditEx::Commit() {
     ShowText(stored);
     return false;
   }
-  return m_value->SetValue(value);
+  if (!m_value->SetValue(value))
+    return false;
+  // The item takes an out-of-range value as its nearest limit.
+  const double low = m_value->ValueMin(), high = m_value->ValueMax();
+  if (!m_value->DisableLimits() && (low != 0 || high != 0) && (value < low || value > high))
+    Q_EMIT Limited(value > high ? high : low, value > high);
+  return true;
 }
 
 void TValueEditEx::ResetText() {

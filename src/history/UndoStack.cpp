@@ -182,6 +182,10 @@ QByteArray UndoStack::TargetText(const std::vector<const Step *> &order, bool ol
   return text;
 }
 
+TNoxNumber *UndoStack::LastReplayedItem() const {
+  return m_lastItem.data();
+}
+
 UndoStack::Outcome UndoStack::Replay(bool undo) {
   std::vector<Action> &from = undo ? m_undo : m_redo;
   std::vector<Action> &to = undo ? m_redo : m_undo;
@@ -189,6 +193,10 @@ UndoStack::Outcome UndoStack::Replay(bool undo) {
   if (from.empty())
     return Outcome::Nothing;
   const Action &action = from.back();
+  if (!action.Steps.empty()) {
+    m_lastItem = action.Steps.front().Item;
+    m_lastBits = action.Steps.front().OldRaw ^ action.Steps.front().NewRaw;
+  }
   std::vector<const Step *> order;
   for (const Step &step : action.Steps)
     order.push_back(&step);

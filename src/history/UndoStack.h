@@ -41,6 +41,11 @@ public:
   Outcome Undo();
   Outcome Redo();
   void Clear();
+  // The action last undone or redone: the parameter the fitter changed in
+  // it (its first write; the handlers' writes follow it) and the bits that
+  // changed, so that a window can show the field. Null before any.
+  TNoxNumber *LastReplayedItem() const;
+  std::int32_t LastReplayedBits() const { return m_lastBits; }
 
   static constexpr int TEXT_UNDO_REFUSED = 245;
   static constexpr int TEXT_REDO_REFUSED = 246;
@@ -81,6 +86,8 @@ private:
   int m_tapKey = 0;
   // The newest action may still grow: another write of the same user action.
   bool m_newestOpen = false;
+  QPointer<TNoxNumber> m_lastItem;
+  std::int32_t m_lastBits = 0;
   bool m_replaying = false;
   bool m_replayRefused = false;
 };

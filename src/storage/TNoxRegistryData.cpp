@@ -270,3 +270,17 @@ void TNoxRegistryData::SetIntegerValue(const QString &name, int value) {
   else
     m_integerData[index] = NameOf(m_integerData[index]) + QLatin1Char('=') + QString::number(value);
 }
+
+QString TNoxRegistryData::GetStringValue(const QString &name) const {
+  const qsizetype index = IndexOfName(m_stringData, name);
+  return index < 0 ? QString() : ValueOf(m_stringData[index]);
+}
+
+void TNoxRegistryData::SetStringValue(const QString &name, const QString &value) {
+  const qsizetype index = IndexOfName(m_stringData, name);
+  const QString line = (index < 0 ? name : NameOf(m_stringData[index])) + QLatin1Char('=') + value.trimmed();
+  if (index < 0)
+    m_stringData.append(line);
+  else
+    m_stringData[index] = line;
+}

@@ -49,6 +49,11 @@ public:
   // Changes the value in memory only; it reaches the store at WriteValues.
   void SetIntegerValue(const QString &name, int value);
 
+  // Empty when the name is not listed. Values are trimmed, as the lists are.
+  QString GetStringValue(const QString &name) const;
+  // Changes the value in memory only; it reaches the store at WriteValues.
+  void SetStringValue(const QString &name, const QString &value);
+
   // Called at read time for a setting the store does not hold (or holds in a
   // form that cannot be read); receives the current value and may change it.
   std::function<void(TNoxRegistryData *sender, const QString &name, QString &value)> OnMissingStringValue;

@@ -3,6 +3,7 @@
 #include "controls/FloatText.h"
 #include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
+#include "ecuconfig/ParameterNames.h"
 #include "ecuconfig/TSerialDataModule.h"
 
 bool ConfigWindowRules::UnitConnected(const TSerialDataModule &module) {
@@ -46,6 +47,10 @@ int ConfigWindowRules::SwitchTypeValue(int itemIndex) {
 }
 
 QString ConfigWindowRules::LimitsHint(const TNoxSerialData &item) {
-  return QStringLiteral("(") + FloatToText(item.ValueMin()) + QStringLiteral(";") +
-         FloatToText(item.ValueMax()) + QStringLiteral(" ") + item.MeasureUnit() + QStringLiteral(")");
+  return LimitsHint(item.ValueMin(), item.ValueMax(), ParameterNames::UnitOf(&item));
+}
+
+QString ConfigWindowRules::LimitsHint(double low, double high, const QString &unit) {
+  return QStringLiteral("(") + FloatToText(low) + QStringLiteral(";") + FloatToText(high) + QStringLiteral(" ") +
+         unit + QStringLiteral(")");
 }

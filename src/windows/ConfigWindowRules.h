@@ -29,4 +29,5 @@ public:
 
   // "(0;5000 rpm)": the limits and unit of the focused field's parameter.
   static QString LimitsHint(const TNoxSerialData &item);
+  static QString LimitsHint(double low, double high, const QString &unit);
 };

@@ -22,6 +22,7 @@ constexpr int TEXT_SAVE_REPORT_PDF = 261;
 constexpr int TEXT_PDF_FILTER = 278;
 constexpr int TEXT_FILE_ERROR_TITLE = 99;
 constexpr int TEXT_SAVE_FAILED = 202;
+constexpr int TEXT_REPORT_SAVED = 345;
 } // namespace
 
 ReportActions::ReportActions(TFormMain &main, TSerialDataModule &module)
@@ -97,7 +98,7 @@ void ReportActions::PrintReport() {
 }
 
 void ReportActions::SaveReportAsPdf() {
-  const QString folder = m_main.InitialFileFolder();
+  const QString folder = m_main.Folders().For(LastFolders::Kind::Reports);
   const QString preset = QStringLiteral("report.pdf");
   QString fileName;
   if (m_main.ChooseFile) {
@@ -114,6 +115,9 @@ void ReportActions::SaveReportAsPdf() {
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
       fileName = dialog.selectedFiles().constFirst();
   }
-  if (!fileName.isEmpty())
-    SavePdf(fileName);
+  if (fileName.isEmpty())
+    return;
+  m_main.Folders().Remember(LastFolders::Kind::Reports, fileName);
+  if (SavePdf(fileName))
+    m_main.SayInStatusBar(m_module.Text(TEXT_REPORT_SAVED).arg(QDir::toNativeSeparators(fileName)));
 }

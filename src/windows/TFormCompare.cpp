@@ -1,7 +1,6 @@
 #include "windows/TFormCompare.h"
 
 #include "dataitems/NumberConversion.h"
-#include "dataitems/TNoxNumber.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "platform/UserInterface.h"
 
@@ -40,34 +39,28 @@ QString Shown(const QString &text) {
 }
 } // namespace
 
-TFormCompare::TFormCompare(TSerialDataModule &module,
-                           const QList<ConfigurationComparison::Difference> &differences,
-                           const CaptionLookup &captions, QWidget *parent)
-    : QDialog(parent), m_module(module), m_differences(static_cast<int>(differences.size())) {
+TFormCompare::TFormCompare(TSerialDataModule &module, const QList<ComparisonRows::Row> &rows, QWidget *parent)
+    : QDialog(parent), m_module(module), m_differences(static_cast<int>(rows.size())) {
   setObjectName(QStringLiteral("FormCompare"));
   m_summary = new QLabel(this);
   m_summary->setWordWrap(true);
-  m_table = new QTableWidget(static_cast<int>(differences.size()), 3, this);
+  m_table = new QTableWidget(static_cast<int>(rows.size()), 3, this);
   m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_table->verticalHeader()->hide();
   m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
   m_table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
   m_table->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
-  for (int row = 0; row < differences.size(); ++row) {
-    const ConfigurationComparison::Difference &difference = differences[row];
-    QString caption = captions ? captions(difference.Item) : QString();
-    if (caption.isEmpty())
-      caption = difference.Key;
-    const QString unit = difference.Item ? difference.Item->MeasureUnit() : QString();
+  for (int row = 0; row < rows.size(); ++row) {
+    const ComparisonRows::Row &shown = rows[row];
     auto withUnit = [&](const QString &text) {
-      return unit.isEmpty() ? Shown(text) : Shown(text) + QLatin1Char(' ') + unit;
+      return shown.Unit.isEmpty() ? Shown(text) : Shown(text) + QLatin1Char(' ') + shown.Unit;
     };
-    m_table->setItem(row, 0, new QTableWidgetItem(caption));
-    m_table->setItem(row, 1, new QTableWidgetItem(withUnit(difference.UnitText)));
-    m_table->setItem(row, 2, new QTableWidgetItem(withUnit(difference.FileText)));
+    m_table->setItem(row, 0, new QTableWidgetItem(shown.Caption));
+    m_table->setItem(row, 1, new QTableWidgetItem(withUnit(shown.UnitText)));
+    m_table->setItem(row, 2, new QTableWidgetItem(withUnit(shown.FileText)));
   }
-  m_table->setVisible(!differences.isEmpty());
+  m_table->setVisible(!rows.isEmpty());
 
   m_doNotShow = new QCheckBox(this);
   m_load = new QPushButton(this);
@@ -88,7 +81,7 @@ TFormCompare::TFormCompare(TSerialDataModule &module,
   layout->addWidget(m_table, 1);
   layout->addLayout(buttons);
   ApplyTexts();
-  resize(differences.isEmpty() ? QSize(480, 140) : QSize(640, 420));
+  resize(rows.isEmpty() ? QSize(480, 140) : QSize(640, 420));
   m_load->setFocus();
 }
 
@@ -106,8 +99,8 @@ bool TFormCompare::DoNotShowAgain() const {
   return m_doNotShow->isChecked();
 }
 
-bool TFormCompare::ConfirmLoad(TSerialDataModule &module, const QString &fileName,
-                               const CaptionLookup &captions, QWidget *parent, bool &doNotShowAgain) {
+bool TFormCompare::ConfirmLoad(TSerialDataModule &module, const QString &fileName, QWidget *parent,
+                               bool &doNotShowAgain) {
   ConfigurationComparison comparison;
   if (!comparison.Compare(module, fileName) || !comparison.HoldsParameters()) {
     UserInterface::Current().ShowMessage(module.Text(TEXT_FILE_UNREADABLE) + QStringLiteral(" (") + fileName +
@@ -115,7 +108,7 @@ bool TFormCompare::ConfirmLoad(TSerialDataModule &module, const QString &fileNam
                                          module.Text(TEXT_FILE_ERROR_CAPTION), MessageIcon::Error);
     return false;
   }
-  TFormCompare dialog(module, comparison.Differences(), captions, parent);
+  TFormCompare dialog(module, ComparisonRows::For(module, comparison.Differences()), parent);
   const bool load = dialog.exec() == QDialog::Accepted;
   doNotShowAgain = dialog.DoNotShowAgain();
   return load;

@@ -1,36 +1,29 @@
 #pragma once
-#include "ecuconfig/ConfigurationComparison.h"
+#include "ecuconfig/ComparisonRows.h"
 
 #include <QDialog>
-#include <functional>
 
 class QCheckBox;
 class QLabel;
 class QPushButton;
 class QTableWidget;
-class TNoxNumber;
 class TSerialDataModule;
 
 // Shown after the load command's file dialog and before anything is written:
-// every parameter whose value in the file differs from the unit, with the
-// caption the fitter knows it by, the unit's value and the file's value.
+// every value the file changes in the unit, with the caption and the texts
+// of the configuration window's field, the unit's value and the file's.
 // Enter loads, Esc cancels. A file identical to the unit says so and can
 // still be loaded.
 class TFormCompare : public QDialog {
   Q_OBJECT
 public:
-  // The caption of the field that shows a parameter, in the current
-  // language; empty where no field shows it (the file key is used then).
-  using CaptionLookup = std::function<QString(const TNoxNumber *item)>;
-
-  TFormCompare(TSerialDataModule &module, const QList<ConfigurationComparison::Difference> &differences,
-               const CaptionLookup &captions, QWidget *parent = nullptr);
+  TFormCompare(TSerialDataModule &module, const QList<ComparisonRows::Row> &rows, QWidget *parent = nullptr);
 
   // The whole step: compares the file with the unit and asks. True when the
   // file is to be loaded. A file that cannot be read or deciphered is
   // reported and gives false. doNotShowAgain receives the check box.
-  static bool ConfirmLoad(TSerialDataModule &module, const QString &fileName, const CaptionLookup &captions,
-                          QWidget *parent, bool &doNotShowAgain);
+  static bool ConfirmLoad(TSerialDataModule &module, const QString &fileName, QWidget *parent,
+                          bool &doNotShowAgain);
 
   void ApplyTexts();
   bool DoNotShowAgain() const;

@@ -96,6 +96,7 @@ TFormConfig::~TFormConfig() {
 }
 
 void TFormConfig::AttachTo(TFormMain &main) {
+  m_main = &main;
   main.SetConfigurationWindow(this);
   connect(&main, &TFormMain::TextsApplied, this, &TFormConfig::ApplyTexts);
   auto *undoKeys = new UndoKeys(*this, main.Undo(), m_module);
@@ -149,6 +150,13 @@ QString TFormConfig::FieldCaption(const TNoxNumber *item) const {
 
 QLabel *TFormConfig::StatusPanel(int index) const {
   return index == 0 ? m_statusPanel0 : m_statusPanel1;
+}
+
+void TFormConfig::SayInStatusBar(const QString &text) {
+  if (m_main)
+    m_main->SayInStatusBar(text); // and back here through the mirror
+  else
+    m_statusPanel1->SetFullText(text);
 }
 
 void TFormConfig::MirrorStatus(const QColor &color, const QString &panel0, const QString &panel1) {
@@ -292,6 +300,10 @@ void TFormConfig::ShowLiveChart() {
     // A child window of this one: usable while this window is modal.
     m_liveChart = new TFormLiveChart(m_module, this);
     m_liveChart->ApplyTexts();
+    if (m_main)
+      m_liveChart->Folders = &m_main->Folders();
+    if (m_main)
+      m_liveChart->Folders = &m_main->Folders();
     // Beside this window where the screen has room, else as far right as it goes.
     if (const QScreen *screen = this->screen()) {
       const QRect area = screen->availableGeometry();

@@ -39,6 +39,8 @@ public:
   // The status bar follows the main window's.
   void MirrorStatus(const QColor &color, const QString &panel0, const QString &panel1);
   QLabel *StatusPanel(int index) const;
+  // A note in the status bar (the main window's, which this one mirrors).
+  void SayInStatusBar(const QString &text);
   // The caption of the field that shows a parameter, in the current
   // language; empty when no field shows it.
   QString FieldCaption(const TNoxNumber *item) const;
@@ -94,6 +96,7 @@ private:
   TSerialDataModule &m_module;
   std::unique_ptr<Ui::TFormConfig> m_ui;
   QPointer<TFormLiveChart> m_liveChart;
+  QPointer<TFormMain> m_main;
   QStatusBar *m_statusBar = nullptr;
   QLabel *m_statusPanel0 = nullptr;
   ElidedLabel *m_statusPanel1 = nullptr;

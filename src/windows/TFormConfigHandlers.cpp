@@ -13,6 +13,7 @@
 #include "platform/UserInterface.h"
 #include "ui_TFormConfig.h"
 #include "windows/ConfigWindowRules.h"
+#include "windows/LimitNotes.h"
 #include "windows/TFormMain.h"
 #include "windows/TFormOndaCostruita.h"
 
@@ -41,6 +42,7 @@ void TFormConfig::ConnectHandlers() {
   connect(m_ui->ButtonOndaCostruita, &QPushButton::clicked, this, &TFormConfig::ButtonOndaCostruitaClick);
   connect(m_ui->ButtonGrafico, &QPushButton::clicked, this, &TFormConfig::ShowLiveChart);
   connect(m_ui->ButtonReset, &QPushButton::clicked, this, &TFormConfig::ButtonResetClick);
+  LimitNotes::Watch(*this, m_module, [this](const QString &text) { SayInStatusBar(text); });
 }
 
 // Key preview: the window sees each key before the focused control, which
@@ -143,6 +145,7 @@ void TFormConfig::NoxComboCommutatoreChange() {
 
 void TFormConfig::ButtonOndaCostruitaClick() {
   TFormOndaCostruita wave(m_module, this);
+  LimitNotes::Watch(wave, m_module, [this](const QString &text) { SayInStatusBar(text); });
   wave.exec();
 }
 

@@ -5,6 +5,7 @@
 #include "dataitems/LiveTraces.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "platform/UserInterface.h"
+#include "windows/LastFolders.h"
 #include "windows/StripChart.h"
 
 #include <QAction>
@@ -173,10 +174,13 @@ void TFormLiveChart::ToggleRecording() {
 }
 
 QString TFormLiveChart::AskForFile() {
-  QString fileName = QFileDialog::getSaveFileName(this, m_module.Text(TEXT_FILE_DIALOG), QString(),
+  const QString folder = Folders ? Folders->For(LastFolders::Kind::Recordings) : QString();
+  QString fileName = QFileDialog::getSaveFileName(this, m_module.Text(TEXT_FILE_DIALOG), folder,
                                                   QStringLiteral("CSV (*.csv)"));
   if (!fileName.isEmpty() && !fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
     fileName += QStringLiteral(".csv");
+  if (Folders)
+    Folders->Remember(LastFolders::Kind::Recordings, fileName);
   return fileName;
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <functional>
 
+class LastFolders;
 class LiveRecorder;
 class LiveTraces;
 class QAction;
@@ -42,6 +43,9 @@ public:
   void ToggleRecording();
   // Asks the fitter for the file to record to; empty when cancelled.
   std::function<QString()> ChooseRecordingFile;
+  // Where the file dialog opens, and remembers the folder; null: the
+  // dialog's own choice.
+  LastFolders *Folders = nullptr;
 
   LiveTraces *Traces() const { return m_traces; }
   StripChart *Chart() const { return m_chart; }

@@ -82,7 +82,9 @@ TFormMain::TFormMain(TSerialDataModule &module, const TFormMainOptions &options,
   NoxRegistryData->SetKeyName(QStringLiteral("software\\nox srl\\QMD652"));
   NoxRegistryData->SetIntegerDataList(
       {QStringLiteral("Language=0"), QStringLiteral("NoCompare=0"), QStringLiteral("WriteAll=0")});
+  NoxRegistryData->SetStringDataList(LastFolders::SettingDefaults());
   NoxRegistryData->ReadValues();
+  m_folders = std::make_unique<LastFolders>(NoxRegistryData, [this] { return InitialFileFolder(); });
   BindCompareBeforeLoad();
   BindWriteEveryValue();
 
@@ -426,6 +428,11 @@ void TFormMain::SetStatus(const QString &text, const QColor &color) {
   m_statusPanel0->SetFullText(text);
 }
 
+void TFormMain::SayInStatusBar(const QString &text) {
+  m_statusPanel1->SetFullText(text);
+  Q_EMIT StatusChanged();
+}
+
 bool TFormMain::event(QEvent *event) {
   const auto *message = dynamic_cast<const NoxMessageEvent *>(event);
   if (!message || message->Message() != MSG_CONNECTION_STATE)
@@ -444,7 +451,9 @@ void TFormMain::ConnectionStateMessage(qintptr lParam) {
     m_ui->ActionConnect->setEnabled(false);
     m_ui->ActionDisconnect->setEnabled(true);
     SetStatus(m_module.TranslatedText(TEXT_CONNECTED), ConnectedColor);
-    m_statusPanel1->SetFullText(m_module.FirmwareStatusText());
+    QStringList notes{m_module.FirmwareStatusText(), m_connectNote};
+    notes.removeAll(QString());
+    m_statusPanel1->SetFullText(notes.join(QStringLiteral("; ")));
   }
   m_ui->LMDStatusBarMain->repaint();
   Q_EMIT StatusChanged();

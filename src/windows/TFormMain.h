@@ -1,4 +1,5 @@
 #pragma once
+#include "windows/LastFolders.h"
 #include "windows/TResourceLibrary.h"
 
 #include <QColor>
@@ -58,8 +59,9 @@ public:
   std::function<QString(FileDialog kind, const QString &folder, const QString &presetName)> ChooseFile;
 
   // The caption of the field that shows a parameter, in the current
-  // language, for the comparison before loading; the configuration window
-  // provides it. Without it, or for an empty answer, the file key is shown.
+  // language, for the lists of values the unit did not give; the
+  // configuration window provides it. Without it, or for an empty answer,
+  // the file key is shown.
   std::function<QString(const TNoxNumber *item)> FieldCaption;
 
   // ---- Hooks for the vehicle configuration window
@@ -92,6 +94,9 @@ public:
   // interface's status warning); cleared when the connection closes.
   Q_INVOKABLE void ShowStatusWarning(const QString &text);
   QString StatusWarning() const;
+  // What a command did, in the status bar's second panel (and the
+  // configuration window's mirror): a load's counts, where a file went.
+  void SayInStatusBar(const QString &text);
 
   TNoxRegistryData *NoxRegistryData = nullptr;
   // File menu: the report for the customer.
@@ -99,6 +104,8 @@ public:
   const TResourceLibrary &ResourceLibrary() const { return m_resources; }
   QString ExecutableFolder() const { return m_executableFolder; }
   QString InitialFileFolder() const;
+  // Where each kind of file dialog opens: the folder last used for its kind.
+  LastFolders &Folders() { return *m_folders; }
 
   static bool StartsMaximised(const QSize &workArea);
   // Gap between language buttons on a screen of that width.
@@ -158,7 +165,9 @@ private:
   // Says "not connected" over the owner (null for this window) when the
   // line is down; true when it did.
   bool SayNotConnected(QWidget *owner = nullptr);
+  // The configuration file dialog, in the folder last used for them.
   QString AskForFile(FileDialog kind);
+  QString AskForFileIn(FileDialog kind, const QString &folder);
   void RestoreStartCursor();
 
   TSerialDataModule &m_module;
@@ -179,6 +188,9 @@ private:
   ReportActions *m_reports = nullptr;
   QActionGroup *m_languageItems = nullptr;
   QList<QToolButton *> m_languageButtons;
+  // What the last connect changed by itself, said beside the firmware note.
+  QString m_connectNote;
+  std::unique_ptr<LastFolders> m_folders;
   bool m_compareBeforeLoad = true;
   bool m_shownOnce = false;
   bool m_startCursor = false;

@@ -6,7 +6,9 @@
 #include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
 #include "dataitems/TNoxSerialData.h"
+#include "ecuconfig/ConfigurationComparison.h"
 #include "ecuconfig/ConfigurationFile.h"
+#include "ecuconfig/LoadStatusText.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "history/LoadRecovery.h"
 #include "history/UndoStack.h"
@@ -22,6 +24,7 @@
 #include "windows/TFormHistory.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 
 namespace {
@@ -34,6 +37,8 @@ constexpr int TEXT_NOT_READ_AT_CONNECT = 330;
 constexpr int TEXT_NOT_SAVED_UNREAD = 331;
 constexpr int TEXT_CONNECTION_REFUSED = 332;
 constexpr int TEXT_PRESS_CTRL_C = 333;
+constexpr int TEXT_OVER_REV_CORRECTED = 343;
+constexpr int TEXT_CONFIGURATION_SAVED = 344;
 
 // The refresher is paused for a file operation and put back as it was.
 class PausedRefresher {
@@ -63,7 +68,12 @@ QString TFormMain::InitialFileFolder() const {
 }
 
 QString TFormMain::AskForFile(FileDialog kind) {
-  const QString folder = InitialFileFolder();
+  const QString fileName = AskForFileIn(kind, m_folders->For(LastFolders::Kind::Configurations));
+  m_folders->Remember(LastFolders::Kind::Configurations, fileName);
+  return fileName;
+}
+
+QString TFormMain::AskForFileIn(FileDialog kind, const QString &folder) {
   const QString preset = QStringLiteral("0");
   if (ChooseFile)
     return ChooseFile(kind, folder, preset);
@@ -133,7 +143,18 @@ void TFormMain::ActionConnectExecute() {
     return; // the connection has said why
   // A warning of the previous connection (its lost line) is no longer true.
   m_statusWarning->SetFullText({});
+  m_connectNote.clear();
+  // The over-rev threshold as found, before the connect's correction: a
+  // write the fitter did not ask for is said.
+  int overRevFound = -1;
+  const QMetaObject::Connection found = connect(&m_module, &TSerialDataModule::ConfigurationFound, this,
+                                                [&] { overRevFound = m_module.GiriFuoriGiri->GetIntValue(); });
   const int result = m_module.ConnectAndReadAll(4, 0);
+  disconnect(found);
+  if (ConnectionOpen() && overRevFound != -1 && overRevFound != m_module.GiriFuoriGiri->GetIntValue()) {
+    m_connectNote = m_module.Text(TEXT_OVER_REV_CORRECTED).arg(overRevFound).arg(m_module.GiriFuoriGiri->GetIntValue());
+    SayInStatusBar(m_connectNote);
+  }
   if (result == 0 && !connection->Loaded()) {
     // The library is there and the unit was identified, but it refused the
     // line: the connect closed everything again.
@@ -206,7 +227,9 @@ void TFormMain::ActionSalvaFileExecute() {
   ConfigurationBackup backup(fileName);
   backup.Make();
   // A failed save must not leave the fitter without the file they had.
-  if (!m_module.SaveConfiguration(fileName))
+  if (m_module.SaveConfiguration(fileName))
+    SayInStatusBar(m_module.Text(TEXT_CONFIGURATION_SAVED).arg(QDir::toNativeSeparators(fileName)));
+  else
     backup.Restore();
 }
 
@@ -237,7 +260,7 @@ bool TFormMain::LoadConfigurationFile(const QString &fileName, QWidget *owner) {
   if (m_compareBeforeLoad && NoxRegistryData->GetIntegerValue(QStringLiteral("NoCompare")) == 0) {
     bool doNotShowAgain = false;
     const bool load =
-        TFormCompare::ConfirmLoad(m_module, fileName, FieldCaption, owner ? owner : this, doNotShowAgain);
+        TFormCompare::ConfirmLoad(m_module, fileName, owner ? owner : this, doNotShowAgain);
     if (doNotShowAgain)
       m_ui->ActionCompareBeforeLoad->setChecked(false); // and so the setting
     if (!load)
@@ -246,11 +269,15 @@ bool TFormMain::LoadConfigurationFile(const QString &fileName, QWidget *owner) {
   PausedRefresher refresher(m_module);
   if (!refresher.Paused())
     return false;
+  // Compared again around the load, so that the status line counts what the
+  // comparison listed, shown or not.
+  ConfigurationComparison before, after;
+  before.Compare(m_module, fileName);
   LoadSummary summary;
-  const bool loaded =
-      m_module.LoadConfiguration(fileName, m_ui->ActionWriteEveryValue->isChecked(), &summary);
-  m_statusPanel1->SetFullText(
-      m_module.Text(TSerialDataModule::TEXT_LOAD_SUMMARY).arg(summary.Written).arg(summary.AlreadyInUnit));
+  const bool writeEveryValue = m_ui->ActionWriteEveryValue->isChecked();
+  const bool loaded = m_module.LoadConfiguration(fileName, writeEveryValue, &summary);
+  after.Compare(m_module, fileName);
+  SayInStatusBar(LoadStatusText::Of(m_module, summary, writeEveryValue, before, after));
   return loaded;
 }
 
@@ -259,7 +286,7 @@ void TFormMain::ActionHistoryExecute(QWidget *owner) {
       m_module, *m_history,
       [this](const QString &fileName, QWidget *over) { return LoadConfigurationFile(fileName, over); },
       owner ? owner : this);
-  window.ExportFolder = InitialFileFolder();
+  window.ExportFolder = m_folders->For(LastFolders::Kind::Configurations);
   window.exec();
 }
 

@@ -6,6 +6,7 @@
 #include "dataitems/TNoxNumber.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "ui_TFormOndaCostruita.h"
+#include "windows/ConfigWindowRules.h"
 #include "windows/ConstructedWaveTime.h"
 #include "windows/FormTextTable.h"
 
@@ -23,6 +24,7 @@ TFormOndaCostruita::TFormOndaCostruita(TSerialDataModule &module, QWidget *paren
   m_ui->NumericEditSondaSconnessa->setPrevControl(m_ui->NoxValueEditNVolteBasso);
   FormTextTable::Apply(this, FormTextTable::FormOndaCostruita(),
                        [&module](int id) { return module.Text(id); });
+  ShowUnitsAndLimits();
   connect(m_ui->NumericEditSondaSconnessa, &TNumericEdit::KeyDown, this,
           [this](int &key) { NumericEditSondaSconnessaKeyDown(key); });
   connect(m_ui->NumericEditSondaSconnessa, &TNumericEdit::Confirmed, this,
@@ -33,6 +35,21 @@ TFormOndaCostruita::TFormOndaCostruita(TSerialDataModule &module, QWidget *paren
 }
 
 TFormOndaCostruita::~TFormOndaCostruita() = default;
+
+// Each caption carries its field's unit and limits, as the configuration
+// window's hint does: the times are seconds, not ticks, and a value beyond
+// a limit is taken as the limit.
+void TFormOndaCostruita::ShowUnitsAndLimits() {
+  for (TValueEditEx *edit : {m_ui->NoxValEditNVolteAlto, m_ui->NoxValueEditNVolteBasso, m_ui->NoxValueEditNumeroOnde})
+    if (edit->Value())
+      edit->setLabelCaption(edit->LabelCaption() + QLatin1Char(' ') + ConfigWindowRules::LimitsHint(*edit->Value()));
+  TNumericEdit *probe = m_ui->NumericEditSondaSconnessa;
+  const QString seconds = QStringLiteral("s");
+  probe->setProperty("MeasureUnit", seconds);
+  m_ui->LabelTempoTristate->setBuddy(probe);
+  m_ui->LabelTempoTristate->setText(m_ui->LabelTempoTristate->text() + QLatin1Char(' ') +
+                                    ConfigWindowRules::LimitsHint(probe->MinValue(), probe->MaxValue(), seconds));
+}
 
 void TFormOndaCostruita::showEvent(QShowEvent *event) {
   if (!event->spontaneous())

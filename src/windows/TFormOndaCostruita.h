@@ -23,6 +23,7 @@ protected:
 
 private:
   void FormShow();
+  void ShowUnitsAndLimits();
   void ShowProbeTime();
   void NumericEditSondaSconnessaKeyDown(int key);
   void NoxValueEditNumeroOndeKeyDown(int key);

@@ -1,11 +1,14 @@
 #include "windows/UndoKeys.h"
 
 #include "ecuconfig/TSerialDataModule.h"
+#include "dataitems/TNoxNumber.h"
+#include "ecuconfig/ConfigurationPages.h"
 #include "history/UndoStack.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTabWidget>
 #include <QWidget>
 
 UndoKeys::UndoKeys(QWidget &window, UndoStack &stack, TSerialDataModule &module)
@@ -19,20 +22,42 @@ UndoKeys::UndoKeys(QWidget &window, UndoStack &stack, TSerialDataModule &module)
     action->setShortcutContext(Qt::WindowShortcut);
     window.addAction(action);
   }
-  connect(m_undo, &QAction::triggered, this, [this] {
-    if (m_stack.Undo() == UndoStack::Outcome::Nothing)
-      QApplication::beep();
-  });
-  connect(m_redo, &QAction::triggered, this, [this] {
-    if (m_stack.Redo() == UndoStack::Outcome::Nothing)
-      QApplication::beep();
-  });
+  connect(m_undo, &QAction::triggered, this, [this] { Answer(m_stack.Undo()); });
+  connect(m_redo, &QAction::triggered, this, [this] { Answer(m_stack.Redo()); });
   ApplyTexts();
   qApp->installEventFilter(this);
 }
 
 UndoKeys::~UndoKeys() {
   qApp->removeEventFilter(this);
+}
+
+void UndoKeys::Answer(UndoStack::Outcome outcome) {
+  if (outcome == UndoStack::Outcome::Nothing)
+    QApplication::beep();
+  else if (outcome == UndoStack::Outcome::Done)
+    ShowChangedField();
+}
+
+// A change put back on a page out of sight would look like nothing at all:
+// its page comes up and its field takes the focus (the check box that shows
+// it, while the field itself is hidden).
+void UndoKeys::ShowChangedField() {
+  const ConfigurationField *field =
+      ConfigurationPages::FieldShowing(m_module, m_stack.LastReplayedItem(), m_stack.LastReplayedBits());
+  if (!field)
+    return;
+  auto *control = m_window.findChild<QWidget *>(QLatin1String(field->Control));
+  if (!control)
+    return;
+  for (QWidget *page = control; page && page != &m_window; page = page->parentWidget())
+    if (auto *pages = qobject_cast<QTabWidget *>(page->parentWidget() ? page->parentWidget()->parentWidget() : nullptr);
+        pages && pages->indexOf(page) >= 0)
+      pages->setCurrentWidget(page);
+  if (!control->isVisible() && field->ShownWith)
+    control = m_window.findChild<QWidget *>(QLatin1String(field->ShownWith));
+  if (control && control->isVisible() && control->isEnabled())
+    control->setFocus(Qt::OtherFocusReason);
 }
 
 void UndoKeys::ApplyTexts() {

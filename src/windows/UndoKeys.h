@@ -1,15 +1,17 @@
 #pragma once
+#include "history/UndoStack.h"
+
 #include <QObject>
 
 class QAction;
 class QWidget;
 class TSerialDataModule;
-class UndoStack;
 
 // Ctrl+Z (undo) and Ctrl+Shift+Z / Ctrl+Y (redo) of a window on the
 // program's undo stack. They work whichever control has the focus: a text
 // field would take them as its own undo of typing, so the window claims them
-// before the field sees them. Nothing to undo is a beep.
+// before the field sees them. Nothing to undo is a beep; what was undone or
+// redone is shown: its page comes up, its field takes the focus.
 class UndoKeys : public QObject {
   Q_OBJECT
 public:
@@ -24,6 +26,9 @@ protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+  void Answer(UndoStack::Outcome outcome);
+  void ShowChangedField();
+
   QWidget &m_window;
   UndoStack &m_stack;
   TSerialDataModule &m_module;

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTableWidget>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -25,6 +26,13 @@
 #include <optional>
 
 namespace {
+
+std::string Listed(const QList<QStringList> &rows, const QStringList &wanted) {
+  QStringList all;
+  for (const QStringList &row : rows)
+    all << row.join(QLatin1Char('|'));
+  return (wanted.join(QLatin1Char('|')) + QStringLiteral(" not in ") + all.join(QStringLiteral("; "))).toStdString();
+}
 
 struct ShownDialog {
   QString Summary;
@@ -78,7 +86,7 @@ protected:
   bool Confirm(Qt::Key answer, bool tickDoNotShow = false) {
     DialogAnswer answerer(answer, tickDoNotShow);
     bool doNotShowAgain = false;
-    const bool load = TFormCompare::ConfirmLoad(Module, File(), Captions, nullptr, doNotShowAgain);
+    const bool load = TFormCompare::ConfirmLoad(Module, File(), nullptr, doNotShowAgain);
     Shown = answerer.Shown;
     DoNotShowAgain = doNotShowAgain;
     return load;
@@ -88,9 +96,6 @@ protected:
   QTemporaryDir Dir;
   SimulatedUnitSettings Unit;
   TSerialDataModule Module;
-  TFormCompare::CaptionLookup Captions = [this](const TNoxNumber *item) {
-    return item == Module.GiriCutOff ? QStringLiteral("Cut-off RPM") : QString();
-  };
   std::optional<ShownDialog> Shown;
   bool DoNotShowAgain = false;
 };
@@ -116,7 +121,7 @@ TEST_F(CompareDialog, OneDifferenceShowsCaptionUnitAndFileValues) {
   EXPECT_EQ(Memory(), before) << "Esc must write nothing";
 }
 
-TEST_F(CompareDialog, ManyDifferencesAreListedByFileKeyWhereNoFieldShowsThem) {
+TEST_F(CompareDialog, ManyDifferencesAreListedByCaptionOrByFileKeyWhereNoFieldShowsThem) {
   const QList<int> saved = Memory();
   ASSERT_TRUE(Module.GiriCutOff->SetValue(2500));
   ASSERT_TRUE(Module.VelIngrMinimo->SetValue(70));
@@ -129,7 +134,7 @@ TEST_F(CompareDialog, ManyDifferencesAreListedByFileKeyWhereNoFieldShowsThem) {
     captions << row[0];
   EXPECT_TRUE(captions.contains(QStringLiteral("Cut-off RPM")));
   EXPECT_TRUE(captions.contains(Module.VelIngrMinimo->FileKey()));
-  EXPECT_TRUE(captions.contains(Module.POSIZIONE_DEFAULT->FileKey()));
+  EXPECT_TRUE(captions.contains(Module.Text(87))) << "Fixed Default Position";
 
   // Enter means load: the caller loads, and the unit holds the file's values
   // again, so a second comparison finds nothing.
@@ -141,6 +146,40 @@ TEST_F(CompareDialog, ManyDifferencesAreListedByFileKeyWhereNoFieldShowsThem) {
   ConfigurationComparison again;
   ASSERT_TRUE(again.Compare(Module, File()));
   EXPECT_TRUE(again.Differences().isEmpty());
+}
+
+// The rows speak as the configuration window's fields do: a combo box's
+// text, and for a byte of switches one row per check box whose bit changes.
+TEST_F(CompareDialog, RowsShowTheFieldsCaptionsAndTexts) {
+  struct Case {
+    const char *Name;
+    TNoxNumber *TSerialDataModule::*Item;
+    double UnitValue;
+    QList<QStringList> Rows; // the file holds the defaults saved in SetUp
+  };
+  const QString yes = Module.Text(272), no = Module.Text(273);
+  const QList<Case> cases{
+      {"ignition type", &TSerialDataModule::TIPO_ACCENSIONE, 1,
+       {{Module.Text(27), Module.Text(29), Module.Text(32)}}},
+      {"level sensor type", &TSerialDataModule::TipoSensore, 2,
+       {{Module.Text(49), Module.Text(53), Module.Text(52)}}},
+      // 37 = full throttle (1), cut-off (4) and a bit no box shows (32); the
+      // file's 32 clears the two switches.
+      {"flags byte", &TSerialDataModule::FLAG_GONFIGURAZIONE, 37,
+       {{Module.Text(80), yes, no}, {Module.Text(83), yes, no}}},
+  };
+  for (const Case &each : cases) {
+    SCOPED_TRACE(each.Name);
+    ASSERT_TRUE(Module.LoadConfiguration(File()));
+    TNoxNumber *item = Module.*each.Item;
+    ASSERT_TRUE(item->SetValue(each.UnitValue));
+    EXPECT_FALSE(Confirm(Qt::Key_Escape));
+    ASSERT_TRUE(Shown);
+    for (const QStringList &row : each.Rows)
+      EXPECT_TRUE(Shown->Rows.contains(row)) << Listed(Shown->Rows, row);
+    for (const QStringList &row : Shown->Rows)
+      EXPECT_NE(row[0], item->FileKey()) << "no internal name where a field shows the value";
+  }
 }
 
 TEST_F(CompareDialog, GarbageFileIsReportedAndNothingIsWritten) {
@@ -272,7 +311,7 @@ TEST_F(LoadCommand, WriteEveryValueItemSticksAndTheStatusBarCountsTheWrites) {
     ASSERT_TRUE(m_module.GiriCutOff->SetValue(2500));
     PressF3(*window, Qt::Key_Escape);
     EXPECT_EQ(CutOffByte(), saved);
-    EXPECT_EQ(status(*window), m_module.Text(221).arg(1).arg(66));
+    EXPECT_EQ(status(*window), m_module.Text(342).arg(1).arg(0).arg(66));
     EXPECT_TRUE(status(*window).contains(QLatin1String("66"))) << status(*window).toStdString();
 
     auto *item = window->findChild<QAction *>(QStringLiteral("ActionWriteEveryValue"));
@@ -291,4 +330,31 @@ TEST_F(LoadCommand, WriteEveryValueItemSticksAndTheStatusBarCountsTheWrites) {
   }
   auto window = Open(false);
   EXPECT_TRUE(window->findChild<QAction *>(QStringLiteral("ActionWriteEveryValue"))->isChecked());
+}
+
+// The status line after F3 counts the file's values as the comparison listed
+// them, and what the load wrote besides as following from them.
+TEST_F(LoadCommand, StatusBarCountsTheFileValuesAsTheComparisonListedThem) {
+  auto window = Open(true);
+  ASSERT_TRUE(m_module.SaveConfiguration(File()));
+  const std::int32_t savedFlags = m_module.FLAG_GONFIGURAZIONE->GetIntValue();
+  ASSERT_TRUE(m_module.FLAG_GONFIGURAZIONE->SetValue(savedFlags | 5)); // full throttle and cut-off on
+  ASSERT_TRUE(m_module.TIPO_ACCENSIONE->SetValue(2));
+  const auto shown = PressF3(*window, Qt::Key_Return);
+  ASSERT_TRUE(shown);
+  const int rows = static_cast<int>(shown->Rows.size());
+  EXPECT_GE(rows, 3) << "two switches and the ignition type";
+  std::int32_t flags = -1;
+  ASSERT_TRUE(m_module.NoxConnection->ProtocolObject()->ReadAtAddress(0, 162, &flags));
+  EXPECT_EQ(flags, savedFlags) << "the switches reached the unit";
+  const QString status = window->findChild<QLabel *>(QStringLiteral("StatusPanel1"))->toolTip();
+  QList<int> counts;
+  for (const QRegularExpressionMatch &number : QRegularExpression(QStringLiteral("\\d+")).globalMatch(status))
+    counts << number.captured().toInt();
+  ASSERT_EQ(counts.size(), 3) << status.toStdString();
+  EXPECT_EQ(status, m_module.Text(342).arg(rows).arg(counts[1]).arg(counts[2]));
+  EXPECT_EQ(counts[0], rows) << Listed(shown->Rows, {});
+  // Each of the file's 67 values is counted once: the two switches are one
+  // value of the file.
+  EXPECT_EQ(rows - 1 + counts[1] + counts[2], 67) << status.toStdString();
 }

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QTest>
@@ -117,6 +118,33 @@ TEST_F(SaveTest, FailedSavePutsTheBackupBack) {
   // translation.
   EXPECT_EQ(m_ui.Messages.last().Text, m_module.Text(202).arg(m_file, QStringLiteral("Troppi file aperti")))
       << m_ui.Messages.last().Text.toStdString();
+}
+
+// F2 says where the file went, and the next start's dialogs for
+// configurations open in that folder; the other kinds keep their own.
+TEST_F(SaveTest, SavingSaysWhereTheFileWentAndTheFolderIsRememberedForItsKind) {
+  QStringList folders;
+  const auto answer = [this, &folders](TFormMain::FileDialog, const QString &folder, const QString &) {
+    folders << folder;
+    return m_file;
+  };
+  m_window->ChooseFile = answer;
+  const QString programFolder = m_window->InitialFileFolder();
+  Save();
+  ASSERT_TRUE(IsConfiguration(m_file));
+  EXPECT_EQ(m_window->findChild<QLabel *>(QStringLiteral("StatusPanel1"))->toolTip(),
+            m_module.Text(344).arg(QDir::toNativeSeparators(m_file)));
+
+  TFormMainOptions options;
+  options.ShowSplash = false;
+  m_window.reset(); // the settings are written when the window goes
+  m_window = std::make_unique<TFormMain>(m_module, options);
+  m_window->ChooseFile = answer;
+  Save();
+  ASSERT_EQ(folders.size(), 2);
+  EXPECT_EQ(folders[0], programFolder);
+  EXPECT_EQ(QDir(folders[1]).canonicalPath(), QDir(m_folder.path()).canonicalPath());
+  EXPECT_EQ(m_window->Folders().For(LastFolders::Kind::Reports), programFolder);
 }
 
 TEST_F(SaveTest, LoadWritesTheFileToTheUnit) {

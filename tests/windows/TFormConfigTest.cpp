@@ -104,6 +104,39 @@ TEST_F(ConfigWindow, GearChangeFieldsFollowEveryChangeOfTheTypeWhileShown) {
   EXPECT_FALSE(Shown("NoxValEditNGiriCambio"));
 }
 
+// A value beyond the field's limits is written as the limit, and the status
+// bar says so: the fitter must not take the limit for what was typed.
+TEST_F(ConfigWindow, AValueBeyondTheLimitsIsWrittenAsTheLimitAndSaid) {
+  struct {
+    const char *Field;
+    int Downs; // from the ignition type, where the window opens
+    const char *Typed;
+    double Written;
+    bool Highest;
+  } const cases[] = {
+      {"NoxValEditNGiriCambio", 4, "9000", 6000, true},
+      {"NoxValEditNGiriCambio", 4, "500", 1000, false},
+      {"NoxValEditTempCambio", 3, "99", 40, true},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.Typed);
+    Show();
+    for (int i = 0; i < c.Downs; ++i)
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    auto *edit = Child<TValueEditEx>(c.Field);
+    ASSERT_EQ(QApplication::focusWidget(), edit);
+    QTest::keyClicks(edit, QLatin1String(c.Typed));
+    QTest::keyClick(edit, Qt::Key_Return);
+    TNoxNumber *item = edit->Value();
+    EXPECT_EQ(item->GetValue(), c.Written);
+    EXPECT_EQ(UnitByte(item->Address()), item->RawValue() & 0xFF) << "the limit reached the unit";
+    const QString value = QString::number(c.Written) + QLatin1Char(' ') + item->MeasureUnit();
+    EXPECT_EQ(Form->StatusPanel(1)->toolTip(), Module.Text(c.Highest ? 340 : 341).arg(edit->LabelCaption(), value));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Q, Qt::AltModifier);
+    ASSERT_FALSE(Form->isVisible());
+  }
+}
+
 TEST_F(ConfigWindow, AReopenedWindowForgetsUnconfirmedTypingAndItsFirstKeyReplaces) {
   auto *temperature = Child<TValueEditEx>("NoxValEditTempCambio");
   const QString stored = temperature->text();

@@ -121,8 +121,9 @@ TEST_F(WaveWindow, ShowingReadsTheWaveAgainAndTakesItsCaptionsFromTheLanguage) {
   SetUnitByte(kWavesByte, 9);
   Open();
   EXPECT_EQ(Child<TValueEditEx>("NoxValueEditNumeroOnde")->text(), QStringLiteral("9"));
-  EXPECT_EQ(Child<TValueEditEx>("NoxValEditNVolteAlto")->LabelCaption(), Module.Text(101));
-  EXPECT_EQ(Child<QLabel>("LabelTempoTristate")->text(), Module.Text(104));
+  // Each caption carries its unit and limits, as the configuration window's hint.
+  EXPECT_EQ(Child<TValueEditEx>("NoxValEditNVolteAlto")->LabelCaption(), Module.Text(101) + " (0;5.1 s)");
+  EXPECT_EQ(Child<QLabel>("LabelTempoTristate")->text(), Module.Text(104) + " (0;640 s)");
   EXPECT_FALSE(Module.Text(104).isEmpty());
   QTest::keyClick(Child<QWidget>("NoxValEditNVolteAlto"), Qt::Key_Escape);
   EXPECT_TRUE(Form->isVisible()) << "only OK closes it";

@@ -14,6 +14,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QTabWidget>
 #include <QTest>
 
 namespace {
@@ -89,6 +90,40 @@ TEST_F(UndoKeysTest, UndoAndRedoReachTheUnitFromATextField) {
   EXPECT_EQ(Memory(), edited);
   EXPECT_EQ(temperature->text(), QStringLiteral("33"));
   EXPECT_TRUE(m_ui.Messages.isEmpty() && Ui.Messages.isEmpty());
+}
+
+// A change put back on a page out of sight brings that page up, with the
+// focus on the field it changed.
+TEST_F(UndoKeysTest, UndoAndRedoShowThePageAndTheFieldTheyChanged) {
+  const std::string start = Memory();
+  window_test::ShowActive(Form.get());
+  auto *temperature = window_test::ChildOf<TValueEditEx>(Form.get(), "NoxValEditTempCambio");
+  auto *pages = window_test::ChildOf<QTabWidget>(Form.get(), "PageControl1");
+  for (int i = 0; i < 3; ++i)
+    Press(Qt::Key_Down, Qt::NoModifier);
+  ASSERT_EQ(QApplication::focusWidget(), temperature);
+  QTest::keyClicks(temperature, QStringLiteral("33"));
+  QTest::keyClick(temperature, Qt::Key_Return);
+  const std::string edited = Memory();
+  ASSERT_NE(edited, start);
+  const struct {
+    const char *Name;
+    Qt::KeyboardModifiers Modifiers;
+    Qt::Key Key;
+    const std::string &Unit;
+  } steps[] = {
+      {"undo", Qt::ControlModifier, Qt::Key_Z, start},
+      {"redo", Qt::ControlModifier, Qt::Key_Y, edited},
+  };
+  for (const auto &step : steps) {
+    SCOPED_TRACE(step.Name);
+    Press(Qt::Key_PageDown, Qt::NoModifier);
+    ASSERT_NE(pages->currentIndex(), 0);
+    Press(step.Key, step.Modifiers);
+    EXPECT_EQ(Memory(), step.Unit);
+    EXPECT_EQ(pages->currentIndex(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), temperature);
+  }
 }
 
 // The stack dies with the connection either way; only a line the fitter did
