@@ -121,7 +121,7 @@ TEST_F(CompareDialog, OneDifferenceShowsCaptionUnitAndFileValues) {
   EXPECT_EQ(Memory(), before) << "Esc must write nothing";
 }
 
-TEST_F(CompareDialog, ManyDifferencesAreListedByCaptionOrByFileKeyWhereNoFieldShowsThem) {
+TEST_F(CompareDialog, ManyDifferencesAreListedByCaptionAlsoWhereNoFieldShowsThem) {
   const QList<int> saved = Memory();
   ASSERT_TRUE(Module.GiriCutOff->SetValue(2500));
   ASSERT_TRUE(Module.VelIngrMinimo->SetValue(70));
@@ -133,7 +133,7 @@ TEST_F(CompareDialog, ManyDifferencesAreListedByCaptionOrByFileKeyWhereNoFieldSh
   for (const QStringList &row : Shown->Rows)
     captions << row[0];
   EXPECT_TRUE(captions.contains(QStringLiteral("Cut-off RPM")));
-  EXPECT_TRUE(captions.contains(Module.VelIngrMinimo->FileKey()));
+  EXPECT_TRUE(captions.contains(Module.Text(460))) << "time between enrich steps at idle";
   EXPECT_TRUE(captions.contains(Module.Text(87))) << "Fixed Default Position";
 
   // Enter means load: the caller loads, and the unit holds the file's values
@@ -167,6 +167,9 @@ TEST_F(CompareDialog, RowsShowTheFieldsCaptionsAndTexts) {
       // file's 32 clears the two switches.
       {"flags byte", &TSerialDataModule::FLAG_GONFIGURAZIONE, 37,
        {{Module.Text(80), yes, no}, {Module.Text(83), yes, no}}},
+      // No box shows this byte: each bit with a name of its own is a row.
+      {"flags byte without boxes", &TSerialDataModule::FLAG_CONFIGURAZIONE_3, 16 | 8 | 2,
+       {{Module.Text(437), yes, no}, {Module.Text(436), yes, no}}},
   };
   for (const Case &each : cases) {
     SCOPED_TRACE(each.Name);
