@@ -81,6 +81,7 @@ void ConnectionJournal::Open() {
     Close();
   m_warned = false;
   m_changes.clear();
+  m_loggedChanges = 0;
   m_actionSeen = false;
   m_writtenUnder.clear();
   m_current = {};
@@ -119,6 +120,13 @@ void ConnectionJournal::Close() {
   if (m_tapKey >= 0)
     ItemWriteTap::Remove(m_tapKey);
   m_tapKey = -1;
+  // The count goes into the description, so that listing thousands of
+  // connections reads no log that did not grow since.
+  if (m_log.isOpen()) {
+    m_current.ChangeCount = m_loggedChanges;
+    m_current.CountedLogSize = m_log.size();
+    m_history.WriteEntry(m_current);
+  }
   m_log.close();
   m_open = false;
   Q_EMIT Closed();
@@ -222,6 +230,8 @@ void ConnectionJournal::Record(const ItemWrite &write) {
     if (!AppendLine(m_log, WorkshopHistory::RecordLine(record), reason)) {
       Warn(QDir::toNativeSeparators(m_current.LogFile) + QStringLiteral(": ") + reason);
       m_log.close();
+    } else if (!record.ChangedNothing()) {
+      ++m_loggedChanges;
     }
   }
   Q_EMIT RecordAdded(record);

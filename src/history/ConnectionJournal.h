@@ -76,6 +76,7 @@ private:
   QList<ChangeRecord> m_visitChanges;
   QStringList m_visitNotes; // one per connection of the visit, the open one last
   QFile m_log;
+  int m_loggedChanges = 0; // lines of the log that changed or tried to change the unit
   bool m_open = false;
   bool m_warned = false;
   int m_tapKey = -1;

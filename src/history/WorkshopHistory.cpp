@@ -321,6 +321,10 @@ bool WorkshopHistory::WriteEntry(const HistoryConnection &connection, QString *r
   entry[QStringLiteral("note")] = connection.Note;
   if (!connection.Unread.isEmpty())
     entry[QStringLiteral("unread")] = QJsonArray::fromStringList(connection.Unread);
+  if (connection.CountedLogSize >= 0) {
+    entry[QStringLiteral("changes")] = connection.ChangeCount;
+    entry[QStringLiteral("countedLogSize")] = connection.CountedLogSize;
+  }
   return SafeFileWriter::Write(FilePath(connection.Id, ENTRY_SUFFIX),
                                QJsonDocument(entry).toJson(QJsonDocument::Indented), reason, OWNER_FILE);
 }
@@ -332,11 +336,13 @@ bool WorkshopHistory::ReadEntry(const QString &entryFile, HistoryConnection &con
   connection = {};
   connection.Id = info.completeBaseName();
   connection.LogFile = FilePath(connection.Id, LOG_SUFFIX);
-  if (count == Count::Changes) {
+  auto countChanges = [&] {
+    if (count == Count::NoChanges)
+      return;
     const QList<ChangeRecord> changes = Changes(connection.Id);
     connection.ChangeCount = static_cast<int>(std::count_if(
         changes.begin(), changes.end(), [](const ChangeRecord &c) { return !c.ChangedNothing(); }));
-  }
+  };
   bool ok = false;
   const QByteArray bytes = ReadSmallFile(entryFile, MAX_ENTRY_SIZE, &ok);
   QJsonParseError error{};
@@ -356,7 +362,19 @@ bool WorkshopHistory::ReadEntry(const QString &entryFile, HistoryConnection &con
     connection.Started = StartedFromName(info);
     if (QFileInfo::exists(FilePath(connection.Id, RESTORE_SUFFIX)))
       connection.RestorePoint = FilePath(connection.Id, RESTORE_SUFFIX);
+    countChanges();
     return true;
+  }
+  // A count kept at the close is good while the log has not grown since:
+  // with thousands of connections, reading every log is most of a listing.
+  const QJsonValue counted = entry.value(QStringLiteral("countedLogSize"));
+  const QJsonValue changes = entry.value(QStringLiteral("changes"));
+  if (counted.isDouble() && changes.isDouble() && changes.toInt(-1) >= 0 &&
+      static_cast<qint64>(counted.toDouble()) == QFileInfo(connection.LogFile).size()) {
+    connection.ChangeCount = changes.toInt();
+    connection.CountedLogSize = static_cast<qint64>(counted.toDouble());
+  } else {
+    countChanges();
   }
   connection.Identification = entry.value(QStringLiteral("identification")).toString();
   connection.Firmware = entry.value(QStringLiteral("firmware")).toString();

@@ -21,6 +21,10 @@ struct HistoryConnection {
   QByteArray RestorePointSha256; // hex, of the file as written; empty for entries written before (unchecked)
   QString LogFile;               // absolute path of the JSON Lines change log
   int ChangeCount = 0;           // records in the log that changed or tried to change the unit
+  // The log's size when ChangeCount was last written into the description:
+  // while the log still has that size, the listing need not read it. -1:
+  // no count kept (a connection still open, or killed).
+  qint64 CountedLogSize = -1;
   QString Note;                  // typed by the fitter (number plate ...)
   // The file keys the connect could not read: the restore point leaves them
   // out, and an entry with any is incomplete and never loaded or exported.

@@ -189,6 +189,33 @@ TEST_F(ConnectionJournalTest, TheVisitOutlivesANewConnectToTheSameUnit) {
   EXPECT_TRUE(journal.VisitNote().isEmpty());
 }
 
+// A closed connection keeps its change count in its description, so that
+// the listing need not read its log; a log that grew since is counted again.
+TEST_F(ConnectionJournalTest, TheCountKeptAtTheCloseHoldsOnlyWhileTheLogIsUnchanged) {
+  Connect();
+  module.TEMPO_SOVRAPPOSIZIONE->SetValue(0.6);
+  module.RITARDO_LETTURA_SONDA->SetValue(10);
+  const QString id = journal.Current().Id;
+  const int counted = history.Connection(id).ChangeCount;
+  ASSERT_GE(counted, 2);
+  EXPECT_EQ(history.Connection(id).CountedLogSize, -1) << "no count kept while open";
+  module.CloseConnection(false);
+  EXPECT_EQ(history.Connection(id).ChangeCount, counted);
+  EXPECT_GT(history.Connection(id).CountedLogSize, 0);
+  // A line added after the close (another program, a hand) is counted.
+  ChangeRecord later;
+  later.Time = QDateTime::currentDateTimeUtc();
+  later.Item = QStringLiteral("GiriCutOff");
+  later.OldRaw = 60;
+  later.NewRaw = 61;
+  QFile log(journal.Current().LogFile);
+  ASSERT_TRUE(log.open(QIODevice::Append));
+  log.write(WorkshopHistory::RecordLine(later));
+  log.close();
+  EXPECT_EQ(history.Connection(id).ChangeCount, counted + 1);
+  EXPECT_EQ(history.Connections().front().ChangeCount, counted + 1);
+}
+
 // Every parameter the unit stores is named in every language, never by its
 // internal name, and no two by the same words; a count carries no unit.
 TEST_F(ConnectionJournalTest, EveryParameterHasACaptionInEveryLanguage) {
