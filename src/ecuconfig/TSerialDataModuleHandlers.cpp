@@ -2,6 +2,7 @@
 // for the lamps of the vehicle configuration window.
 #include "ecuconfig/TSerialDataModule.h"
 
+#include "dataitems/ItemWriteTap.h"
 #include "dataitems/TNoxNumber.h"
 #include "dataitems/TNoxPacketData.h"
 #include "ecuconfig/VehicleConfigView.h"
@@ -48,9 +49,12 @@ void TSerialDataModule::TIPO_TPSSetData(TNoxSerialData * /*Sender*/) {
 // The actuator's opening range bounds every position the fitter can set.
 // Both openings are asked again at each step; after the first read they come
 // from the cache.
-void TSerialDataModule::MASSIMA_APERTURA_ATTUATORESetData(TNoxSerialData * /*Sender*/) {
-  // Lets the unit settle after the write before it is asked again.
-  Clock::Current().Sleep(100);
+void TSerialDataModule::MASSIMA_APERTURA_ATTUATORESetData(TNoxSerialData *Sender) {
+  // Lets the unit settle after the write before it is asked again. Only a
+  // write that reached the unit has anything to settle: not a read, not the
+  // local default load at start-up, not the reads this handler makes.
+  if (Sender && ItemWriteTap::HandlerRunningFor() == Sender)
+    Clock::Current().Sleep(100);
   MINIMA_APERTURA_ATTUATORE->SetValueMax(MASSIMA_APERTURA_ATTUATORE->GetIntValue());
   MASSIMA_APERTURA_ATTUATORE->SetValueMin(MINIMA_APERTURA_ATTUATORE->GetIntValue());
   POSIZIONE_IN_CUTOFF->SetValueMax(MASSIMA_APERTURA_ATTUATORE->GetIntValue());
