@@ -1,6 +1,7 @@
 // noxconfig: the fitter's desktop program for LPG/CNG gas-conversion control units.
 #include "dataitems/TNoxConnection.h"
 #include "ecuconfig/TSerialDataModule.h"
+#include "windows/DesktopInbox.h"
 #include "windows/DesktopUserInterface.h"
 #include "windows/NoxApplication.h"
 #include "windows/StartupReport.h"
@@ -8,6 +9,8 @@
 #include "windows/TFormMain.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -35,6 +38,11 @@ int main(int argc, char **argv) {
   parser.addOption(noSplash);
   parser.addOption(noCompare);
   parser.addOption(library);
+  parser.addPositionalArgument(QStringLiteral("FILE"),
+                               QStringLiteral("A configuration file (.kfg) to load into the unit: the program "
+                                              "connects and shows what it changes first. While the program runs, "
+                                              "a second start with a file hands the file to it."),
+                               QStringLiteral("[FILE]"));
   // --help and --version are answered before the application object exists,
   // so that they work without a display. Qt's own options (-platform...) are
   // known only once it has taken them out.
@@ -58,6 +66,17 @@ int main(int argc, char **argv) {
     return 1;
   }
 
+  const QString file = parser.positionalArguments().value(0);
+  // One program takes the files opened from the desktop; a second start
+  // with a file gives it to the running one instead of fighting for the line.
+  DesktopInbox inbox(DesktopInbox::DefaultFolder());
+  if (!inbox.Claim() && !file.isEmpty()) {
+    if (inbox.HandOver(file))
+      return 0;
+    std::fprintf(stderr, "noxconfig: the running program could not be given %s\n", qPrintable(file));
+    return 1;
+  }
+
   try {
     DesktopUserInterface ui;
     // Created in this order, destroyed in the reverse one: the configuration
@@ -74,7 +93,13 @@ int main(int argc, char **argv) {
     auto configWindow = std::make_unique<TFormConfig>(*module, mainWindow.get());
     configWindow->AttachTo(*mainWindow);
     new StartupReport(*mainWindow, *module);
+    QObject::connect(&inbox, &DesktopInbox::FileArrived, mainWindow.get(), &TFormMain::OpenFromDesktop);
     mainWindow->show();
+    if (!file.isEmpty())
+      QTimer::singleShot(0, mainWindow.get(),
+                         [window = mainWindow.get(), path = QFileInfo(file).absoluteFilePath()] {
+                           window->OpenFromDesktop(path);
+                         });
     QApplication::exec();
     configWindow.reset();
     mainWindow.reset();

@@ -135,6 +135,12 @@ public Q_SLOTS:
   // After a connect: a load into this unit that was cut short is offered to
   // be finished, put back or left.
   void OfferLoadRecovery();
+  // A configuration file opened from the desktop (noxconfig FILE, or handed
+  // over by a second start): a file that cannot be read or deciphered is
+  // said; otherwise the unit is connected if it is not, and the file goes
+  // through the comparison, always shown: nothing is written without the
+  // fitter's Enter.
+  void OpenFromDesktop(const QString &fileName);
 
 public:
   // The load command after its file dialog: the comparison (over the owner,
@@ -173,6 +179,7 @@ private:
   TSerialDataModule &m_module;
   std::unique_ptr<Ui::TFormMain> m_ui;
   QString m_executableFolder;
+  bool m_alwaysCompare = false; // the load under way came from the desktop
   QString m_version;
   TResourceLibrary m_resources;
   QPointer<TFormSplash> m_splash;

@@ -23,6 +23,8 @@
 #include "windows/TFormCompare.h"
 #include "windows/TFormHistory.h"
 
+#include <QApplication>
+#include <QTimer>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -39,6 +41,8 @@ constexpr int TEXT_CONNECTION_REFUSED = 332;
 constexpr int TEXT_PRESS_CTRL_C = 333;
 constexpr int TEXT_OVER_REV_CORRECTED = 343;
 constexpr int TEXT_CONFIGURATION_SAVED = 344;
+constexpr int TEXT_FILE_ERROR_CAPTION = 99;
+constexpr int TEXT_FILE_UNREADABLE = 100;
 
 // The refresher is paused for a file operation and put back as it was.
 class PausedRefresher {
@@ -257,7 +261,8 @@ bool TFormMain::LoadConfigurationFile(const QString &fileName, QWidget *owner) {
     return false;
   // A customer's file loaded onto the wrong car overwrites the unit's whole
   // configuration: show what it will change before anything is written.
-  if (m_compareBeforeLoad && NoxRegistryData->GetIntegerValue(QStringLiteral("NoCompare")) == 0) {
+  if (m_alwaysCompare ||
+      (m_compareBeforeLoad && NoxRegistryData->GetIntegerValue(QStringLiteral("NoCompare")) == 0)) {
     bool doNotShowAgain = false;
     const bool load =
         TFormCompare::ConfirmLoad(m_module, fileName, owner ? owner : this, doNotShowAgain);
@@ -279,6 +284,34 @@ bool TFormMain::LoadConfigurationFile(const QString &fileName, QWidget *owner) {
   after.Compare(m_module, fileName);
   SayInStatusBar(LoadStatusText::Of(m_module, summary, writeEveryValue, before, after));
   return loaded;
+}
+
+void TFormMain::OpenFromDesktop(const QString &fileName) {
+  // A file handed over while the fitter is in a dialog, or the unit is busy
+  // (a wait window lets events through), waits until they are done.
+  if (m_alwaysCompare || QApplication::activeModalWidget() || UserInterface::Current().WaitVisible()) {
+    QTimer::singleShot(300, this, [this, fileName] { OpenFromDesktop(fileName); });
+    return;
+  }
+  if (isMinimized())
+    showNormal();
+  raise();
+  activateWindow();
+  // Said before any connect: a file that is none of ours needs no unit.
+  ConfigurationComparison check;
+  if (!check.Compare(m_module, fileName) || !check.HoldsParameters()) {
+    UserInterface::Current().ShowMessage(m_module.Text(TEXT_FILE_UNREADABLE) + QStringLiteral(" (") +
+                                             QDir::toNativeSeparators(fileName) + QLatin1Char(')'),
+                                         m_module.Text(TEXT_FILE_ERROR_CAPTION), MessageIcon::Error);
+    return;
+  }
+  m_alwaysCompare = true;
+  if (!ConnectionOpen())
+    ActionConnectExecute();
+  // Without a unit the connect has said why.
+  if (ConnectionOpen())
+    LoadConfigurationFile(fileName);
+  m_alwaysCompare = false;
 }
 
 void TFormMain::ActionHistoryExecute(QWidget *owner) {

@@ -17,6 +17,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include "windows/DesktopInbox.h"
+
 #include <QTableWidget>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -361,3 +363,57 @@ TEST_F(LoadCommand, StatusBarCountsTheFileValuesAsTheComparisonListedThem) {
   // value of the file.
   EXPECT_EQ(rows - 1 + counts[1] + counts[2], 67) << status.toStdString();
 }
+
+namespace {
+
+// A file opened from the desktop: a second start hands it to the running
+// program through the inbox; the program connects and always shows the
+// comparison (even with it turned off), so nothing is written without
+// Enter; a file that is none of ours is said before any connect.
+TEST_F(LoadCommand, AFileFromTheDesktopIsHandedOverConnectsAndIsAlwaysCompared) {
+  auto window = Open(false);
+  ASSERT_TRUE(m_module.SaveConfiguration(File()));
+  ASSERT_TRUE(m_module.GiriCutOff->SetValue(2500));
+  const int changed = CutOffByte();
+  m_module.NoxConnection->ProtocolObject()->Disconnect();
+  QCoreApplication::processEvents(); // the main window hears the line go down
+
+  const QString folder = m_folder.filePath(QStringLiteral("inbox"));
+  DesktopInbox running(folder), second(folder);
+  ASSERT_TRUE(running.Claim());
+  EXPECT_FALSE(second.Claim()) << "one program takes the files";
+  QObject::connect(&running, &DesktopInbox::FileArrived, window.get(), &TFormMain::OpenFromDesktop);
+
+  struct Case {
+    const char *Name;
+    QByteArray Garbage; // empty: the saved configuration
+    Qt::Key Answer;
+    bool Loaded;
+  };
+  for (const Case &c : {Case{"garbage", QByteArray(300, 'Z'), Qt::Key_Return, false},
+                        Case{"escaped", {}, Qt::Key_Escape, false}, Case{"entered", {}, Qt::Key_Return, true}}) {
+    SCOPED_TRACE(c.Name);
+    QString file = File();
+    if (!c.Garbage.isEmpty()) {
+      file = m_folder.filePath(QStringLiteral("mail attachment.kfg"));
+      QFile garbage(file);
+      ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+      garbage.write(c.Garbage);
+    }
+    m_ui.Messages.clear();
+    DialogAnswer answerer(c.Answer, false);
+    ASSERT_TRUE(second.HandOver(file));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answerer.Shown.has_value() || !m_ui.Messages.isEmpty(); }, 10000));
+    EXPECT_EQ(answerer.Shown.has_value(), c.Garbage.isEmpty()) << "compared although turned off";
+    EXPECT_EQ(m_ui.Messages.size(), c.Garbage.isEmpty() ? 0 : 1);
+    if (!c.Garbage.isEmpty()) {
+      EXPECT_TRUE(m_ui.Messages.front().Text.contains(QDir::toNativeSeparators(file)));
+      EXPECT_FALSE(m_module.NoxConnection->ProtocolObject()->IsConnected()) << "no connect for a file none of ours";
+      continue;
+    }
+    EXPECT_TRUE(m_module.NoxConnection->ProtocolObject()->IsConnected());
+    EXPECT_EQ(CutOffByte() != changed, c.Loaded);
+  }
+}
+
+} // namespace
