@@ -4,6 +4,7 @@
 #include "windows/DesktopInbox.h"
 #include "windows/DesktopUserInterface.h"
 #include "windows/NoxApplication.h"
+#include "windows/RecordingActions.h"
 #include "windows/StartupReport.h"
 #include "windows/TFormConfig.h"
 #include "windows/TFormMain.h"
@@ -38,6 +39,11 @@ int main(int argc, char **argv) {
   parser.addOption(noSplash);
   parser.addOption(noCompare);
   parser.addOption(library);
+  const QCommandLineOption recording(QStringLiteral("recording"),
+                                     QStringLiteral("Open a recording of live values (CSV, as the chart window "
+                                                    "and 'ecuctl live --format csv' write it) for review."),
+                                     QStringLiteral("FILE"));
+  parser.addOption(recording);
   parser.addPositionalArgument(QStringLiteral("FILE"),
                                QStringLiteral("A configuration file (.kfg) to load into the unit: the program "
                                               "connects and shows what it changes first. While the program runs, "
@@ -95,6 +101,10 @@ int main(int argc, char **argv) {
     new StartupReport(*mainWindow, *module);
     QObject::connect(&inbox, &DesktopInbox::FileArrived, mainWindow.get(), &TFormMain::OpenFromDesktop);
     mainWindow->show();
+    if (parser.isSet(recording))
+      QTimer::singleShot(0, mainWindow.get(), [window = mainWindow.get(), path = parser.value(recording)] {
+        window->Recordings()->Open(path);
+      });
     if (!file.isEmpty())
       QTimer::singleShot(0, mainWindow.get(),
                          [window = mainWindow.get(), path = QFileInfo(file).absoluteFilePath()] {

@@ -12,6 +12,7 @@
 #include "translator/TTranslator.h"
 #include "ui_TFormMain.h"
 #include "windows/QtTranslation.h"
+#include "windows/RecordingActions.h"
 #include "windows/ReportActions.h"
 #include "windows/TFormSplash.h"
 #include "windows/ElidedLabel.h"
@@ -70,6 +71,7 @@ TFormMain::TFormMain(TSerialDataModule &module, const TFormMainOptions &options,
   BuildStatusBar();
   BindCommands();
   m_reports = new ReportActions(*this, m_module);
+  m_recordings = new RecordingActions(*this, m_module);
   resize(1008, 687 + menuBar()->sizeHint().height());
   if (const QScreen *screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());

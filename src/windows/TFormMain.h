@@ -20,6 +20,7 @@ class ElidedLabel;
 class QLabel;
 class QMenu;
 class QToolButton;
+class RecordingActions;
 class ReportActions;
 class ConnectionJournal;
 class WorkshopHistory;
@@ -101,6 +102,7 @@ public:
   TNoxRegistryData *NoxRegistryData = nullptr;
   // File menu: the report for the customer.
   ReportActions *Reports() const { return m_reports; }
+  RecordingActions *Recordings() const { return m_recordings; }
   const TResourceLibrary &ResourceLibrary() const { return m_resources; }
   QString ExecutableFolder() const { return m_executableFolder; }
   QString InitialFileFolder() const;
@@ -193,6 +195,7 @@ private:
   QMenu *m_popupMenu = nullptr;
   QAction *m_historyAction = nullptr;
   ReportActions *m_reports = nullptr;
+  RecordingActions *m_recordings = nullptr;
   QActionGroup *m_languageItems = nullptr;
   QList<QToolButton *> m_languageButtons;
   // What the last connect changed by itself, said beside the firmware note.
