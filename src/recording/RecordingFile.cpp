@@ -1,8 +1,8 @@
 #include "recording/RecordingFile.h"
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QFile>
-#include <charconv>
 #include <cstring>
 #include <cmath>
 #include <limits>
@@ -28,13 +28,12 @@ double Cell(const char *begin, const char *end) {
     ++begin;
   while (end > begin && (end[-1] == ' ' || end[-1] == '\r'))
     --end;
-  double value = std::numeric_limits<double>::quiet_NaN();
   if (begin == end)
-    return value;
-  const auto [last, error] = std::from_chars(begin, end, value);
-  if (error != std::errc() || last != end)
     return std::numeric_limits<double>::quiet_NaN();
-  return value;
+  // The C locale's number, whatever the fitter's locale, without a copy.
+  bool ok = false;
+  const double value = QByteArrayView(begin, end - begin).toDouble(&ok);
+  return ok ? value : std::numeric_limits<double>::quiet_NaN();
 }
 
 } // namespace
