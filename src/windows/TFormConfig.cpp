@@ -13,6 +13,7 @@
 #include "windows/ConfigWindowRules.h"
 #include "windows/ElidedLabel.h"
 #include "windows/FormTextTable.h"
+#include "windows/TFormKeys.h"
 #include "windows/TFormLiveChart.h"
 #include "windows/TFormMain.h"
 #include "windows/UndoKeys.h"
@@ -32,6 +33,7 @@ constexpr int LIVE_PANEL_HEIGHT = 134;
 constexpr int STATUS_BAR_HEIGHT = 22;
 constexpr int TEXT_CONNECTED = 10;
 constexpr int TEXT_NOT_CONNECTED = 11;
+constexpr int TEXT_KEYS_HINT = 420;
 const QColor kStatusRed(0xFF, 0, 0);
 const QColor kStatusGreen(0, 0x80, 0);
 
@@ -132,6 +134,13 @@ void TFormConfig::BuildStatusBar() {
   SetTextColor(m_statusPanel1, kStatusGreen);
   m_statusBar->addWidget(m_statusPanel0);
   m_statusBar->addWidget(m_statusPanel1, 1);
+  m_keysHint = new ElidedLabel(QString(), m_statusBar);
+  m_keysHint->setObjectName(QStringLiteral("KeysHint"));
+  m_statusBar->addPermanentWidget(m_keysHint, 1);
+}
+
+QLabel *TFormConfig::KeysHint() const {
+  return m_keysHint;
 }
 
 QString TFormConfig::FieldCaption(const TNoxNumber *item) const {
@@ -316,4 +325,8 @@ void TFormConfig::ApplyTexts() {
   note->move(width() / 2 - note->width() / 2, note->y());
   if (m_liveChart)
     m_liveChart->ApplyTexts();
+  // The keys nothing else on the window names, as the keyboard names them.
+  const auto key = [](QKeyCombination combination) { return TFormKeys::KeyName(QKeySequence(combination)); };
+  m_keysHint->SetFullText(m_module.Text(TEXT_KEYS_HINT).arg(
+      key(Qt::Key_PageDown), key(Qt::CTRL | Qt::Key_Z), key(Qt::Key_F7), key(Qt::Key_F8), key(Qt::ALT | Qt::Key_Q)));
 }

@@ -39,6 +39,8 @@ public:
   // The status bar follows the main window's.
   void MirrorStatus(const QColor &color, const QString &panel0, const QString &panel1);
   QLabel *StatusPanel(int index) const;
+  // The window's own keys, named in the status bar from the first showing.
+  QLabel *KeysHint() const;
   // The caption of the field that shows a parameter, in the current
   // language; empty when no field shows it.
   QString FieldCaption(const TNoxNumber *item) const;
@@ -97,6 +99,7 @@ private:
   QStatusBar *m_statusBar = nullptr;
   QLabel *m_statusPanel0 = nullptr;
   ElidedLabel *m_statusPanel1 = nullptr;
+  ElidedLabel *m_keysHint = nullptr;
   QTimer *m_timer = nullptr;
   bool m_keyPreview = false;
   bool m_showingCambioFields = false;

@@ -37,6 +37,7 @@ constexpr int TEXT_CONNECTED = 10;
 constexpr int TEXT_NOT_CONNECTED = 11;
 constexpr int TEXT_WRITE_EVERY_VALUE = 220;
 constexpr int TEXT_HISTORY = 281;
+constexpr int TEXT_KEYS = 401;
 
 QFont PixelFont(const QString &family, int pixels, bool bold) {
   QFont font(family);
@@ -112,11 +113,25 @@ TFormMain::TFormMain(TSerialDataModule &module, const TFormMainOptions &options,
       options.HistoryFolder.isEmpty() ? WorkshopHistory::DefaultFolder() : options.HistoryFolder);
   m_journal = new ConnectionJournal(m_module, *m_history, this);
   m_reports->Changes = [this] { return m_journal->Changes(); };
-  connect(&m_module, &TSerialDataModule::ConnectionClosed, this, [this] { m_statusWarning->SetFullText({}); });
+  connect(&m_module, &TSerialDataModule::ConnectionClosed, this, &TFormMain::ClearStatusWarning);
 }
 
 void TFormMain::ShowStatusWarning(const QString &text) {
-  m_statusWarning->SetFullText(text);
+  ShowTranslatedStatusWarning([text] { return text; });
+}
+
+void TFormMain::ShowTranslatedStatusWarning(const std::function<QString()> &words) {
+  m_statusWarningWords = words;
+  m_statusWarning->SetFullText(words ? words() : QString());
+}
+
+void TFormMain::ClearStatusWarning() {
+  ShowTranslatedStatusWarning({});
+}
+
+void TFormMain::SetStatusDetail(const std::function<QString()> &words) {
+  m_statusDetailWords = words;
+  m_statusPanel1->SetFullText(words ? words() : QString());
 }
 
 QString TFormMain::StatusWarning() const {
@@ -189,6 +204,12 @@ void TFormMain::BindCommands() {
   m_ui->MenuFile->insertSeparator(m_ui->ActionCompareBeforeLoad);
   addAction(m_historyAction);
   connect(m_historyAction, &QAction::triggered, this, [this] { ActionHistoryExecute(); });
+
+  // Help > Keys, above About: nothing else on screen names the keys.
+  m_keysAction = new QAction(this);
+  m_keysAction->setObjectName(QStringLiteral("ActionKeys"));
+  m_ui->MenuAiuto->insertAction(m_ui->ActionAbout, m_keysAction);
+  connect(m_keysAction, &QAction::triggered, this, &TFormMain::ActionKeysExecute);
 
   m_popupMenu = new QMenu(this);
   m_popupMenu->setObjectName(QStringLiteral("PopupMenu"));
@@ -355,6 +376,7 @@ void TFormMain::ApplyTexts() {
   m_ui->ActionConnect->setText(text(15));
   m_ui->ActionDisconnect->setText(text(16));
   m_ui->ActionAbout->setText(text(9));
+  m_keysAction->setText(text(TEXT_KEYS));
 }
 
 void TFormMain::FillProcessWideTexts() {
@@ -375,6 +397,9 @@ void TFormMain::ApplyLanguageAndLayout() {
   ApplyTexts();
   Q_EMIT TextsApplied();
   m_module.NotifyAllItems();
+  // Every text on show follows the switch, not only the connection state.
+  SetStatusDetail(m_statusDetailWords);
+  ShowTranslatedStatusWarning(m_statusWarningWords);
   if (m_module.NoxConnection->Loaded()) {
     m_statusPanel0->SetFullText(m_module.TranslatedText(ConnectionOpen() ? TEXT_CONNECTED : TEXT_NOT_CONNECTED));
     Q_EMIT StatusChanged();
@@ -439,12 +464,12 @@ void TFormMain::ConnectionStateMessage(qintptr lParam) {
     m_ui->ActionConnect->setEnabled(true);
     m_ui->ActionDisconnect->setEnabled(false);
     SetStatus(m_module.TranslatedText(TEXT_NOT_CONNECTED), NotConnectedColor);
-    m_statusPanel1->SetFullText({});
+    SetStatusDetail({});
   } else if (lParam == 1) {
     m_ui->ActionConnect->setEnabled(false);
     m_ui->ActionDisconnect->setEnabled(true);
     SetStatus(m_module.TranslatedText(TEXT_CONNECTED), ConnectedColor);
-    m_statusPanel1->SetFullText(m_module.FirmwareStatusText());
+    SetStatusDetail([this] { return m_module.FirmwareStatusText(); });
   }
   m_ui->LMDStatusBarMain->repaint();
   Q_EMIT StatusChanged();

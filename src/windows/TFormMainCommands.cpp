@@ -20,6 +20,7 @@
 #include "windows/TAboutBox.h"
 #include "windows/TFormCompare.h"
 #include "windows/TFormHistory.h"
+#include "windows/TFormKeys.h"
 
 #include <QDialog>
 #include <QFileDialog>
@@ -132,7 +133,7 @@ void TFormMain::ActionConnectExecute() {
   if (!connection->Loaded() && !connection->LoadProtocolLibrary())
     return; // the connection has said why
   // A warning of the previous connection (its lost line) is no longer true.
-  m_statusWarning->SetFullText({});
+  ClearStatusWarning();
   const int result = m_module.ConnectAndReadAll(4, 0);
   if (result == 0 && !connection->Loaded()) {
     // The library is there and the unit was identified, but it refused the
@@ -249,8 +250,9 @@ bool TFormMain::LoadConfigurationFile(const QString &fileName, QWidget *owner) {
   LoadSummary summary;
   const bool loaded =
       m_module.LoadConfiguration(fileName, m_ui->ActionWriteEveryValue->isChecked(), &summary);
-  m_statusPanel1->SetFullText(
-      m_module.Text(TSerialDataModule::TEXT_LOAD_SUMMARY).arg(summary.Written).arg(summary.AlreadyInUnit));
+  SetStatusDetail([this, summary] {
+    return m_module.Text(TSerialDataModule::TEXT_LOAD_SUMMARY).arg(summary.Written).arg(summary.AlreadyInUnit);
+  });
   return loaded;
 }
 
@@ -261,6 +263,11 @@ void TFormMain::ActionHistoryExecute(QWidget *owner) {
       owner ? owner : this);
   window.ExportFolder = InitialFileFolder();
   window.exec();
+}
+
+void TFormMain::ActionKeysExecute() {
+  TFormKeys keys(m_module, this);
+  keys.exec();
 }
 
 void TFormMain::ActionAboutExecute() {
