@@ -21,6 +21,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QScreen>
 #include <QScrollBar>
@@ -29,6 +30,10 @@
 #include <QToolButton>
 
 TFormMain *FormMain = nullptr;
+
+// Every status text as it is shown, for a look from outside the window (the
+// end-to-end routines): QT_LOGGING_RULES="nox.status.debug=true".
+Q_LOGGING_CATEGORY(StatusLog, "nox.status", QtWarningMsg)
 
 namespace {
 const QColor NotConnectedColor(0xFF, 0x00, 0x00); // 0x0000FF in the BGR notation
@@ -123,6 +128,7 @@ void TFormMain::ShowStatusWarning(const QString &text) {
 void TFormMain::ShowTranslatedStatusWarning(const std::function<QString()> &words) {
   m_statusWarningWords = words;
   m_statusWarning->SetFullText(words ? words() : QString());
+  qCDebug(StatusLog).noquote() << "warning:" << m_statusWarning->FullText();
 }
 
 void TFormMain::ClearStatusWarning() {
@@ -132,6 +138,7 @@ void TFormMain::ClearStatusWarning() {
 void TFormMain::SetStatusDetail(const std::function<QString()> &words) {
   m_statusDetailWords = words;
   m_statusPanel1->SetFullText(words ? words() : QString());
+  qCDebug(StatusLog).noquote() << "detail:" << m_statusPanel1->FullText();
 }
 
 QString TFormMain::StatusWarning() const {
@@ -449,6 +456,7 @@ void TFormMain::SetStatus(const QString &text, const QColor &color) {
   palette.setColor(QPalette::WindowText, color);
   m_statusPanel0->setPalette(palette);
   m_statusPanel0->SetFullText(text);
+  qCDebug(StatusLog).noquote() << "state:" << text;
 }
 
 bool TFormMain::event(QEvent *event) {
