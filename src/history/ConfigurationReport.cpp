@@ -171,9 +171,9 @@ QString ConfigurationReport::Html() const {
       QString what = change.OldValue + kArrow + change.NewValue;
       if (!change.Outcome.isEmpty())
         what += QStringLiteral(" (") + change.Outcome + QLatin1Char(')');
-      html += QStringLiteral("<tr><td>") + Escaped(TimeText(change.Time)) +
-              QStringLiteral("</td><td>") + Escaped(change.Caption) + QStringLiteral("</td><td>") +
-              Escaped(what) + QStringLiteral("</td></tr>\n");
+      html += QStringLiteral("<tr><td>") + Escaped(TimeText(change.Time)) + QStringLiteral("</td><td>") +
+              Escaped(change.Caption) + QStringLiteral("</td><td>") + Escaped(what) +
+              QStringLiteral("</td></tr>\n");
     }
     html += QStringLiteral("</table>\n");
   }

@@ -337,6 +337,7 @@ void TFormConfig::ApplyTexts() {
                                 2 * STATUS_PANEL_PADDING);
   // The keys nothing else on the window names, as the keyboard names them.
   const auto key = [](QKeyCombination combination) { return TFormKeys::KeyName(QKeySequence(combination)); };
-  m_keysHint->SetFullText(m_module.Text(TEXT_KEYS_HINT).arg(
-      key(Qt::Key_PageDown), key(Qt::CTRL | Qt::Key_Z), key(Qt::Key_F7), key(Qt::Key_F8), key(Qt::ALT | Qt::Key_Q)));
+  m_keysHint->SetFullText(m_module.Text(TEXT_KEYS_HINT)
+                              .arg(key(Qt::Key_PageDown), key(Qt::CTRL | Qt::Key_Z), key(Qt::Key_F7),
+                                   key(Qt::Key_F8), key(Qt::ALT | Qt::Key_Q)));
 }

@@ -251,7 +251,8 @@ bool TFormMain::LoadConfigurationFile(const QString &fileName, QWidget *owner) {
   const bool loaded =
       m_module.LoadConfiguration(fileName, m_ui->ActionWriteEveryValue->isChecked(), &summary);
   SetStatusDetail([this, summary] {
-    return m_module.Text(TSerialDataModule::TEXT_LOAD_SUMMARY).arg(summary.Written).arg(summary.AlreadyInUnit);
+    const QString text = m_module.Text(TSerialDataModule::TEXT_LOAD_SUMMARY);
+    return text.arg(summary.Written).arg(summary.AlreadyInUnit);
   });
   return loaded;
 }

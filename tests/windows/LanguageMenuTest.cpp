@@ -3,18 +3,17 @@
 // the chosen language.
 #include "WindowsFixture.h"
 #include "ecuconfig/TSerialDataModule.h"
+#include "history/ConfigurationReport.h"
 #include "storage/TNoxRegistryData.h"
 #include "support/CaseName.h"
 #include "support/WaitFor.h"
 #include "translator/TTranslator.h"
-#include "history/ConfigurationReport.h"
 #include "windows/QtTranslation.h"
 #include "windows/ReportActions.h"
 #include "windows/TFormMain.h"
 #include "windows/TFormOndaCostruita.h"
 
 #include <QAction>
-#include <algorithm>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
@@ -25,6 +24,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 
@@ -167,26 +167,21 @@ TEST_P(EveryLanguageTest, ItsItemSwitchesItAndEveryMenuKeepsItsLettersApart) {
   EXPECT_TRUE(rows.contains(c.ConnectKey + QLatin1Char('|') + m_module.Text(405)))
       << rows.join(QLatin1Char('\n')).toStdString();
   for (const QKeySequence &key : {QKeySequence(Qt::ALT | Qt::Key_Q), QKeySequence(Qt::Key_F8),
-                                 QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::Key_F7)})
-    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(),
-                            [&](const QString &row) {
-                              return row.startsWith(key.toString(QKeySequence::NativeText) + QLatin1Char('|'));
-                            }))
-        << key.toString().toStdString();
+                                  QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::Key_F7)})
+    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [&](const QString &row) {
+      return row.startsWith(key.toString(QKeySequence::NativeText) + QLatin1Char('|'));
+    })) << key.toString().toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, EveryLanguageTest,
-                         ::testing::Values(LanguageCase{"Italian", 0, "it", QStringLiteral("&Sì"), "&No",
-                                                        "rapporto.pdf", "Ctrl+C"},
-                                           LanguageCase{"English", 1, "en", "&Yes", "&No", "report.pdf",
-                                                        "Ctrl+C"},
-                                           LanguageCase{"German", 2, "de", "&Ja", "&Nein", "Bericht.pdf",
-                                                        "Strg+C"},
-                                           LanguageCase{"French", 3, "fr", "&Oui", "&Non", "rapport.pdf",
-                                                        "Ctrl+C"},
-                                           LanguageCase{"Polish", 4, "pl", "&Tak", "&Nie", "raport.pdf",
-                                                        "Ctrl+C"}),
-                         CaseName<LanguageCase>);
+INSTANTIATE_TEST_SUITE_P(
+    Languages, EveryLanguageTest,
+    ::testing::Values(LanguageCase{"Italian", 0, "it", QStringLiteral("&Sì"), "&No", "rapporto.pdf",
+                                   "Ctrl+C"},
+                      LanguageCase{"English", 1, "en", "&Yes", "&No", "report.pdf", "Ctrl+C"},
+                      LanguageCase{"German", 2, "de", "&Ja", "&Nein", "Bericht.pdf", "Strg+C"},
+                      LanguageCase{"French", 3, "fr", "&Oui", "&Non", "rapport.pdf", "Ctrl+C"},
+                      LanguageCase{"Polish", 4, "pl", "&Tak", "&Nie", "raport.pdf", "Ctrl+C"}),
+    CaseName<LanguageCase>);
 
 TEST_F(LanguageWindowTest, TheSaveDialogSpeaksTheLanguageChosenWithTheFlag) {
   auto window = Open();

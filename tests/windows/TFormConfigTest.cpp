@@ -300,9 +300,9 @@ TEST_F(ConfigWindow, TheFocusIsAlwaysRingedAndNoButtonLooksFocused) {
 
   // The keys no caption names are in the status bar.
   const QString hint = Form->KeysHint()->toolTip();
-  for (const QKeySequence &key : {QKeySequence(Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::Key_Z),
-                                 QKeySequence(Qt::Key_F7), QKeySequence(Qt::Key_F8),
-                                 QKeySequence(Qt::ALT | Qt::Key_Q)})
+  for (const QKeySequence &key :
+       {QKeySequence(Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::Key_F7),
+        QKeySequence(Qt::Key_F8), QKeySequence(Qt::ALT | Qt::Key_Q)})
     EXPECT_TRUE(hint.contains(key.toString(QKeySequence::NativeText))) << hint.toStdString();
 }
 

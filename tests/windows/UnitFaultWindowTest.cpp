@@ -8,7 +8,6 @@
 #include "controls/TValueEditEx.h"
 #include "controls/UnreadLook.h"
 #include "dataitems/TDataRefresher.h"
-#include "history/UndoStack.h"
 #include "support/CaseName.h"
 #include "support/WaitFor.h"
 #include "windows/DesktopUserInterface.h"
