@@ -41,9 +41,14 @@ wait_windows() {
 }
 # Waits for a message box over n windows, with the title of the window it
 # speaks for (the wait window of a connect is no box), and notes that it came.
+# The box is active, and it is none of the program's own windows.
+config_window=none
 wait_box_over() {
+  local active
   for _ in $(seq 200); do
-    if (($(program_windows) == $1 + 1)) && [[ $(active_name) == "$2" ]]; then
+    active=$(xdotool getactivewindow 2>/dev/null || true)
+    if (($(program_windows) == $1 + 1)) && [[ -n $active && $active != "$window" && $active != "$config_window" &&
+      $(active_name) == "$2" ]]; then
       echo "$2" >"$work/$3.title"
       return 0
     fi
@@ -85,6 +90,7 @@ wait_active "=" "$main"
 key F1
 wait_active "!=" "$main"
 config=$(active_name)
+config_window=$(xdotool getactivewindow)
 key Down Down Down              # change-over temperature
 type_text 30
 key Return                      # written at once
@@ -96,13 +102,11 @@ sleep 0.5
 last_status warning >"$work/lost.warning"
 main_geometry
 key ctrl+c                      # connects again from this window
-for _ in $(seq 150); do
-  [[ $(last_status state) == "$(cat "$work/connected.state")" && $(last_status warning) == "" ]] &&
-    (($(program_windows) == 2)) && break
-  # The value the unit still does not give, said again over the main window.
-  (($(program_windows) > 2)) && [[ $(active_name) == "$main" ]] && key Return
-  sleep 0.1
-done
+# The value the unit still does not give is said again, over the main window.
+wait_box_over 2 "$main" unread_again
+key Return
+wait_windows 2
+wait_active "=" "$config"
 last_status warning >"$work/reconnected.warning"
 last_status state >"$work/reconnected.state"
 main_geometry
