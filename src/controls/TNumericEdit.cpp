@@ -46,8 +46,14 @@ void TNumericEdit::MoveFocus(bool next) {
 void TNumericEdit::keyPressEvent(QKeyEvent *event) {
   const int key = event->key();
   if (key == Qt::Key_Escape) {
+    // As a value field: the typing taken back, or the key left to the window.
+    const QString typed = text();
     ShowValue(m_accepted);
     selectAll();
+    if (text() != typed) {
+      event->accept();
+      return;
+    }
     NumberEditBase::keyPressEvent(event);
     return;
   }

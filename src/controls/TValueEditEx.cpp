@@ -121,8 +121,15 @@ NumberTypingRules TValueEditEx::TypingRules() const {
 void TValueEditEx::keyPressEvent(QKeyEvent *event) {
   const int key = event->key();
   if (key == Qt::Key_Escape) {
+    // Esc takes back the typing; with nothing to take back it is the
+    // window's (a window with nothing to confirm closes on it).
+    const QString typed = text();
     ResetText();
     selectAll();
+    if (text() != typed) {
+      event->accept();
+      return;
+    }
     NumberEditBase::keyPressEvent(event);
     return;
   }

@@ -127,6 +127,22 @@ ConfigurationReport ConfigurationReport::Build(TSerialDataModule &module, const 
   return report;
 }
 
+QString ConfigurationReport::DateText() const {
+  if (!DateLocale)
+    return LocalTime(Date, "yyyy-MM-dd HH:mm");
+  return DateLocale->toString(Date.toLocalTime(), QLocale::ShortFormat);
+}
+
+QString ConfigurationReport::TimeText(const QDateTime &utc) const {
+  if (!DateLocale)
+    return LocalTime(utc, "HH:mm:ss");
+  // The language's short form, with the seconds: changes come seconds apart.
+  QString format = DateLocale->timeFormat(QLocale::ShortFormat);
+  if (!format.contains(QLatin1String("ss")))
+    format.replace(QLatin1String("mm"), QLatin1String("mm:ss"));
+  return DateLocale->toString(utc.toLocalTime().time(), format);
+}
+
 QString ConfigurationReport::Html() const {
   QString html;
   html += QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>") + Escaped(Title) +
@@ -136,7 +152,7 @@ QString ConfigurationReport::Html() const {
     html += QStringLiteral("<tr><th align=\"left\">") + Escaped(label) + QStringLiteral("</th><td>") +
             Escaped(value) + QStringLiteral("</td></tr>\n");
   };
-  row(Text.Date, LocalTime(Date, "yyyy-MM-dd HH:mm"));
+  row(Text.Date, DateText());
   row(Text.Version, Version);
   row(Text.Identification, Identification.isEmpty() ? Text.NotConnected : Identification);
   if (!Firmware.isEmpty())
@@ -166,9 +182,9 @@ QString ConfigurationReport::Html() const {
       QString what = change.OldValue + kArrow + change.NewValue;
       if (!change.Outcome.isEmpty())
         what += QStringLiteral(" (") + change.Outcome + QLatin1Char(')');
-      html += QStringLiteral("<tr><td>") + Escaped(LocalTime(change.Time, "HH:mm:ss")) +
-              QStringLiteral("</td><td>") + Escaped(change.Caption) + QStringLiteral("</td><td>") +
-              Escaped(what) + QStringLiteral("</td></tr>\n");
+      html += QStringLiteral("<tr><td>") + Escaped(TimeText(change.Time)) + QStringLiteral("</td><td>") +
+              Escaped(change.Caption) + QStringLiteral("</td><td>") + Escaped(what) +
+              QStringLiteral("</td></tr>\n");
     }
     html += QStringLiteral("</table>\n");
   }
@@ -181,7 +197,7 @@ QString ConfigurationReport::PlainText() const {
   auto line = [&out](const QString &label, const QString &value) {
     out += label + QStringLiteral(": ") + value + QLatin1Char('\n');
   };
-  line(Text.Date, LocalTime(Date, "yyyy-MM-dd HH:mm"));
+  line(Text.Date, DateText());
   line(Text.Version, Version);
   line(Text.Identification, Identification.isEmpty() ? Text.NotConnected : Identification);
   if (!Firmware.isEmpty())
@@ -202,7 +218,7 @@ QString ConfigurationReport::PlainText() const {
   if (Changes.isEmpty())
     out += Text.NoChanges + QLatin1Char('\n');
   for (const Change &change : Changes) {
-    out += LocalTime(change.Time, "HH:mm:ss") + QStringLiteral("  ") + change.Caption + QStringLiteral(": ") +
+    out += TimeText(change.Time) + QStringLiteral("  ") + change.Caption + QStringLiteral(": ") +
            change.OldValue + kArrow + change.NewValue;
     if (!change.Outcome.isEmpty())
       out += QStringLiteral(" (") + change.Outcome + QLatin1Char(')');

@@ -3,8 +3,10 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class TSerialDataModule;
 
@@ -47,6 +49,9 @@ struct ConfigurationReport {
   QStringList Unread;
   QList<Change> Changes;
   Labels Text;
+  // The language the date and the times are written in (the desktop
+  // program's chosen one); without one they are written as 2026-12-09 14:05.
+  std::optional<QLocale> DateLocale;
 
   static ConfigurationReport Build(TSerialDataModule &module, const QList<ChangeRecord> &changes,
                                    const QDateTime &now = QDateTime::currentDateTimeUtc());
@@ -56,6 +61,10 @@ struct ConfigurationReport {
   // A logged change as the field showing its item shows both values, in the
   // current language (a check box's bit as its caption and yes or no).
   static Change ChangeOf(TSerialDataModule &module, const ChangeRecord &record);
+
+  // The report's date and a change's time of day, in DateLocale.
+  QString DateText() const;
+  QString TimeText(const QDateTime &utc) const;
 
   QString Html() const;
   QString PlainText() const;

@@ -242,8 +242,10 @@ void ConnectionJournal::Warn(const QString &reason) {
     return;
   m_warned = true;
   const QString folder = QDir::toNativeSeparators(m_history.Folder());
-  QString text = m_module.Text(TEXT_HISTORY_NOT_WRITTEN);
-  // Without the language library the warning still names the folder.
-  text = text.isEmpty() ? folder + QStringLiteral(": ") + reason : text.arg(folder, reason);
-  UserInterface::Current().ShowStatusWarning(text);
+  const TSerialDataModule &module = m_module;
+  UserInterface::Current().ShowTranslatedStatusWarning([&module, folder, reason] {
+    const QString text = module.Text(TEXT_HISTORY_NOT_WRITTEN);
+    // Without the language library the warning still names the folder.
+    return text.isEmpty() ? folder + QStringLiteral(": ") + reason : text.arg(folder, reason);
+  });
 }

@@ -77,7 +77,11 @@ void UndoStack::LineStateChanged(bool connected) {
   Clear();
   // The windows already say the line is lost in a box of their own: this
   // goes to the status bar, not into a second box.
-  UserInterface::Current().ShowStatusWarning(m_module.Text(TEXT_LINE_LOST_UNDO));
+  // It stays until the next connect, which is what it tells the fitter to do.
+  const TSerialDataModule &module = m_module;
+  UserInterface::Current().ShowTranslatedStatusWarning([&module] {
+    return module.Text(TEXT_LINE_LOST_UNDO) + QLatin1Char(' ') + module.Text(TEXT_CONNECT_AGAIN);
+  });
 }
 
 void UndoStack::Record(const ItemWrite &write) {

@@ -51,6 +51,7 @@ public:
   static constexpr int TEXT_REDO_REFUSED = 246;
   static constexpr int TEXT_PARTLY_PUT_BACK = 247;
   static constexpr int TEXT_LINE_LOST_UNDO = 248;
+  static constexpr int TEXT_CONNECT_AGAIN = 400;
   static constexpr int TEXT_UNDO = 249;
   static constexpr int TEXT_REDO = 250;
 

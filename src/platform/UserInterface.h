@@ -2,6 +2,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 
 class QObject;
 
@@ -71,6 +72,11 @@ public:
   // A warning that must not interrupt the fitter's work (no box to
   // dismiss): the desktop program's status bar, a line on the terminal.
   virtual void ShowStatusWarning(const QString &text);
+  // The same for a warning that may still show after a language switch:
+  // `words` gives it in the language of the moment, each time it is asked.
+  virtual void ShowTranslatedStatusWarning(const std::function<QString()> &words) {
+    ShowStatusWarning(words());
+  }
 
   static UserInterface &Current();
   // nullptr puts the logging fallback back. The caller keeps ownership.

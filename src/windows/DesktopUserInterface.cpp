@@ -1,6 +1,7 @@
 #include "windows/DesktopUserInterface.h"
 
 #include "windows/TFormAttesa.h"
+#include "windows/TFormMain.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -356,6 +357,14 @@ int DesktopUserInterface::AskChoice(const QString &text, const QString &title, c
     box.setDefaultButton(qobject_cast<QPushButton *>(buttons.constFirst()));
   box.exec();
   return static_cast<int>(buttons.indexOf(box.clickedButton()));
+}
+
+void DesktopUserInterface::ShowTranslatedStatusWarning(const std::function<QString()> &words) {
+  if (auto *main = qobject_cast<TFormMain *>(m_owner.data())) {
+    main->ShowTranslatedStatusWarning(words);
+    return;
+  }
+  ShowStatusWarning(words());
 }
 
 void DesktopUserInterface::ShowStatusWarning(const QString &text) {

@@ -40,6 +40,7 @@ public:
   // In the owner's status bar, when the owner has one (its invokable
   // ShowStatusWarning); in the Qt log otherwise.
   void ShowStatusWarning(const QString &text) override;
+  void ShowTranslatedStatusWarning(const std::function<QString()> &words) override;
 
   // Whether the other windows ignore input now.
   bool InputBlocked() const { return m_block != nullptr; }

@@ -21,6 +21,7 @@ constexpr std::array<std::pair<const char16_t *, const char16_t *>, 5> Locales{{
 
 QPointer<QTranslator> Installed;
 QString InstalledLocale;
+QString SelectedLocale;
 } // namespace
 
 QString QtTranslation::LocaleOf(const QString &languageName) {
@@ -41,6 +42,7 @@ QStringList QtTranslation::Folders(const QString &executableFolder) {
 }
 
 bool QtTranslation::Select(const QString &locale, const QString &executableFolder) {
+  SelectedLocale = locale;
   if (Installed && locale == InstalledLocale)
     return true;
   if (Installed) {
@@ -72,4 +74,8 @@ bool QtTranslation::Select(const QString &locale, const QString &executableFolde
 
 QString QtTranslation::Current() {
   return Installed ? InstalledLocale : QString();
+}
+
+QLocale QtTranslation::LanguageLocale() {
+  return SelectedLocale.isEmpty() ? QLocale() : QLocale(SelectedLocale);
 }

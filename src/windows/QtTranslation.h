@@ -1,4 +1,5 @@
 #pragma once
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -22,4 +23,8 @@ public:
   static bool Select(const QString &locale, const QString &executableFolder);
   // The locale of the installed translation; empty for none.
   static QString Current();
+  // The locale of the language last selected, whether or not Qt has a
+  // translation for it: dates and times are written its way. Numbers keep
+  // the system's own form, which the fitter types them in.
+  static QLocale LanguageLocale();
 };

@@ -4,6 +4,7 @@
 #include "history/ConnectionJournal.h"
 #include "platform/SafeFileWriter.h"
 #include "platform/UserInterface.h"
+#include "windows/QtTranslation.h"
 #include "windows/TFormMain.h"
 
 #include <QAction>
@@ -14,6 +15,7 @@
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QTextDocument>
 
 namespace {
@@ -23,6 +25,7 @@ constexpr int TEXT_PDF_FILTER = 278;
 constexpr int TEXT_FILE_ERROR_TITLE = 99;
 constexpr int TEXT_SAVE_FAILED = 202;
 constexpr int TEXT_REPORT_SAVED = 345;
+constexpr int TEXT_PDF_NAME = 421;
 } // namespace
 
 ReportActions::ReportActions(TFormMain &main, TSerialDataModule &module)
@@ -55,6 +58,7 @@ void ReportActions::ApplyTexts() {
 ConfigurationReport ReportActions::Report() const {
   ConfigurationReport report =
       ConfigurationReport::Build(m_module, Changes ? Changes() : QList<ChangeRecord>{});
+  report.DateLocale = QtTranslation::LanguageLocale();
   if (const ConnectionJournal *journal = m_main.Journal())
     report.Note = journal->VisitNote();
   return report;
@@ -99,7 +103,13 @@ void ReportActions::PrintReport() {
 
 void ReportActions::SaveReportAsPdf() {
   const QString folder = m_main.Folders().For(LastFolders::Kind::Reports);
-  const QString preset = QStringLiteral("report.pdf");
+  // A name in the fitter's language; a text that is no file name gives way
+  // to the plain one.
+  QString name = m_module.Text(TEXT_PDF_NAME).trimmed();
+  static const QRegularExpression notInAName(QStringLiteral("[/\\\\:*?\"<>|]"));
+  if (name.isEmpty() || name.contains(notInAName))
+    name = QStringLiteral("report");
+  const QString preset = name + QStringLiteral(".pdf");
   QString fileName;
   if (m_main.ChooseFile) {
     fileName = m_main.ChooseFile(TFormMain::FileDialog::SaveReport, folder, preset);

@@ -13,25 +13,30 @@
 #include "windows/ConfigWindowRules.h"
 #include "windows/ElidedLabel.h"
 #include "windows/FormTextTable.h"
+#include "windows/TFormKeys.h"
 #include "windows/TFormLiveChart.h"
 #include "windows/TFormMain.h"
 #include "windows/UndoKeys.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
+#include <algorithm>
 
 TFormConfig *FormConfig = nullptr;
 
 namespace {
 constexpr int LIVE_PANEL_HEIGHT = 134;
 constexpr int STATUS_BAR_HEIGHT = 22;
+constexpr int STATUS_PANEL_PADDING = 12;
 constexpr int TEXT_CONNECTED = 10;
 constexpr int TEXT_NOT_CONNECTED = 11;
+constexpr int TEXT_KEYS_HINT = 420;
 const QColor kStatusRed(0xFF, 0, 0);
 const QColor kStatusGreen(0, 0x80, 0);
 
@@ -132,7 +137,15 @@ void TFormConfig::BuildStatusBar() {
   m_statusPanel1->setFont(bold);
   SetTextColor(m_statusPanel1, kStatusGreen);
   m_statusBar->addWidget(m_statusPanel0);
-  m_statusBar->addWidget(m_statusPanel1, 1);
+  // The firmware state is short and mostly empty: the keys take the room.
+  m_statusBar->addWidget(m_statusPanel1);
+  m_keysHint = new ElidedLabel(QString(), m_statusBar);
+  m_keysHint->setObjectName(QStringLiteral("KeysHint"));
+  m_statusBar->addPermanentWidget(m_keysHint, 1);
+}
+
+QLabel *TFormConfig::KeysHint() const {
+  return m_keysHint;
 }
 
 QString TFormConfig::FieldCaption(const TNoxNumber *item) const {
@@ -328,4 +341,15 @@ void TFormConfig::ApplyTexts() {
   note->move(width() / 2 - note->width() / 2, note->y());
   if (m_liveChart)
     m_liveChart->ApplyTexts();
+  // The connection state as wide as its longer text in this language, no
+  // wider: the rest of the bar is for the keys.
+  const QFontMetrics metrics(m_statusPanel0->font());
+  m_statusPanel0->setFixedWidth(std::max(metrics.horizontalAdvance(m_module.Text(TEXT_CONNECTED)),
+                                         metrics.horizontalAdvance(m_module.Text(TEXT_NOT_CONNECTED))) +
+                                2 * STATUS_PANEL_PADDING);
+  // The keys nothing else on the window names, as the keyboard names them.
+  const auto key = [](QKeyCombination combination) { return TFormKeys::KeyName(QKeySequence(combination)); };
+  m_keysHint->SetFullText(m_module.Text(TEXT_KEYS_HINT)
+                              .arg(key(Qt::Key_PageDown), key(Qt::CTRL | Qt::Key_Z), key(Qt::Key_F7),
+                                   key(Qt::Key_F8), key(Qt::ALT | Qt::Key_Q)));
 }

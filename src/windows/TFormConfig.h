@@ -41,6 +41,8 @@ public:
   QLabel *StatusPanel(int index) const;
   // A note in the status bar (the main window's, which this one mirrors).
   void SayInStatusBar(const QString &text);
+  // The window's own keys, named in the status bar from the first showing.
+  QLabel *KeysHint() const;
   // The caption of the field that shows a parameter, in the current
   // language; empty when no field shows it.
   QString FieldCaption(const TNoxNumber *item) const;
@@ -100,6 +102,7 @@ private:
   QStatusBar *m_statusBar = nullptr;
   QLabel *m_statusPanel0 = nullptr;
   ElidedLabel *m_statusPanel1 = nullptr;
+  ElidedLabel *m_keysHint = nullptr;
   QTimer *m_timer = nullptr;
   bool m_keyPreview = false;
   bool m_showingCambioFields = false;

@@ -26,6 +26,7 @@ constexpr int STATUS_BAD_ARGUMENT = 2;
 constexpr int TEXT_NO_ANSWER = 334;
 constexpr int TEXT_VALUE_NOT_ACCEPTED = 335;
 constexpr int TEXT_NOT_IN_THIS_UNIT = 336;
+constexpr int TEXT_CONNECT_AGAIN = 400;
 constexpr int TPS_LAMPS = 4;
 constexpr int LAMBDA_LAMPS = 3;
 
@@ -78,7 +79,9 @@ void TFormConfig::LineStateChanged(bool connected) {
   SetLiveValuesAvailable(false);
   if (!m_lineLost) {
     m_lineLost = true;
-    UserInterface::Current().ShowMessage(AsSentence(m_module.Text(TSerialDataModule::TEXT_LINE_LOST)),
+    // The fitter is told how to go on, not only what happened.
+    UserInterface::Current().ShowMessage(AsSentence(m_module.Text(TSerialDataModule::TEXT_LINE_LOST)) +
+                                             QLatin1Char('\n') + m_module.Text(TEXT_CONNECT_AGAIN),
                                          windowTitle(), MessageIcon::Error);
   }
 }

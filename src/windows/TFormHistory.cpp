@@ -7,6 +7,7 @@
 #include "history/ConfigurationReport.h"
 #include "platform/SafeFileWriter.h"
 #include "platform/UserInterface.h"
+#include "windows/QtTranslation.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -66,7 +67,7 @@ QTableWidgetItem *ReadOnlyItem(const QString &text) {
 // Local time in the locale's short form, with the seconds: a fitter's changes
 // come a few seconds apart.
 QString TimeOfDay(const QDateTime &utc) {
-  const QLocale locale;
+  const QLocale locale = QtTranslation::LanguageLocale();
   QString format = locale.timeFormat(QLocale::ShortFormat);
   if (!format.contains(QLatin1String("ss")))
     format.replace(QLatin1String("mm"), QLatin1String("mm:ss"));
@@ -162,7 +163,7 @@ void TFormHistory::Reload() {
   const HistoryConnection *selected = Selected();
   const QString keep = selected ? selected->Id : QString();
   m_list = m_history.Connections();
-  const QLocale locale;
+  const QLocale locale = QtTranslation::LanguageLocale();
   m_filling = true;
   m_connections->setRowCount(static_cast<int>(m_list.size()));
   int current = m_list.isEmpty() ? -1 : 0;

@@ -95,6 +95,30 @@ TFormLiveChart::TFormLiveChart(TSerialDataModule &module, QWidget *parent)
   m_recordAction->setShortcutContext(Qt::WindowShortcut);
   connect(m_recordAction, &QAction::triggered, this, [this] { ToggleRecording(); });
   addAction(m_recordAction);
+  // Esc closes the chart as any window with nothing to confirm, but never
+  // ends a recording by the way: F9 stops that.
+  auto *closeAction = new QAction(this);
+  closeAction->setObjectName(QStringLiteral("ActionCloseChart"));
+  closeAction->setShortcut(Qt::Key_Escape);
+  closeAction->setShortcutContext(Qt::WindowShortcut);
+  connect(closeAction, &QAction::triggered, this, [this] {
+    if (!Recording())
+      close();
+  });
+  addAction(closeAction);
+  // F8 opened the chart from the configuration window and goes back there;
+  // the chart stays open beside it.
+  auto *backAction = new QAction(this);
+  backAction->setObjectName(QStringLiteral("ActionBackFromChart"));
+  backAction->setShortcut(Qt::Key_F8);
+  backAction->setShortcutContext(Qt::WindowShortcut);
+  connect(backAction, &QAction::triggered, this, [this] {
+    if (QWidget *owner = parentWidget()) {
+      owner->window()->raise();
+      owner->window()->activateWindow();
+    }
+  });
+  addAction(backAction);
 
   auto *layout = new QVBoxLayout(this);
   layout->addLayout(controls);

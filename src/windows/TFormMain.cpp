@@ -22,6 +22,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QScreen>
 #include <QScrollBar>
@@ -31,13 +32,19 @@
 
 TFormMain *FormMain = nullptr;
 
+// Every status text as it is shown, for a look from outside the window (the
+// end-to-end routines): QT_LOGGING_RULES="nox.status.debug=true".
+Q_LOGGING_CATEGORY(StatusLog, "nox.status", QtWarningMsg)
+
 namespace {
+constexpr int TEXT_OVER_REV_CORRECTED = 343;
 const QColor NotConnectedColor(0xFF, 0x00, 0x00); // 0x0000FF in the BGR notation
 const QColor ConnectedColor(0x00, 0x80, 0x00);    // 0x008000
 constexpr int TEXT_CONNECTED = 10;
 constexpr int TEXT_NOT_CONNECTED = 11;
 constexpr int TEXT_WRITE_EVERY_VALUE = 220;
 constexpr int TEXT_HISTORY = 281;
+constexpr int TEXT_KEYS = 401;
 
 QFont PixelFont(const QString &family, int pixels, bool bold) {
   QFont font(family);
@@ -116,11 +123,27 @@ TFormMain::TFormMain(TSerialDataModule &module, const TFormMainOptions &options,
       options.HistoryFolder.isEmpty() ? WorkshopHistory::DefaultFolder() : options.HistoryFolder);
   m_journal = new ConnectionJournal(m_module, *m_history, this);
   m_reports->Changes = [this] { return m_journal->VisitChanges(); };
-  connect(&m_module, &TSerialDataModule::ConnectionClosed, this, [this] { m_statusWarning->SetFullText({}); });
+  connect(&m_module, &TSerialDataModule::ConnectionClosed, this, &TFormMain::ClearStatusWarning);
 }
 
 void TFormMain::ShowStatusWarning(const QString &text) {
-  m_statusWarning->SetFullText(text);
+  ShowTranslatedStatusWarning([text] { return text; });
+}
+
+void TFormMain::ShowTranslatedStatusWarning(const std::function<QString()> &words) {
+  m_statusWarningWords = words;
+  m_statusWarning->SetFullText(words ? words() : QString());
+  qCDebug(StatusLog).noquote() << "warning:" << m_statusWarning->FullText();
+}
+
+void TFormMain::ClearStatusWarning() {
+  ShowTranslatedStatusWarning({});
+}
+
+void TFormMain::SetStatusDetail(const std::function<QString()> &words) {
+  m_statusDetailWords = words;
+  m_statusPanel1->SetFullText(words ? words() : QString());
+  qCDebug(StatusLog).noquote() << "detail:" << m_statusPanel1->FullText();
 }
 
 QString TFormMain::StatusWarning() const {
@@ -193,6 +216,12 @@ void TFormMain::BindCommands() {
   m_ui->MenuFile->insertSeparator(m_ui->ActionCompareBeforeLoad);
   addAction(m_historyAction);
   connect(m_historyAction, &QAction::triggered, this, [this] { ActionHistoryExecute(); });
+
+  // Help > Keys, above About: nothing else on screen names the keys.
+  m_keysAction = new QAction(this);
+  m_keysAction->setObjectName(QStringLiteral("ActionKeys"));
+  m_ui->MenuAiuto->insertAction(m_ui->ActionAbout, m_keysAction);
+  connect(m_keysAction, &QAction::triggered, this, &TFormMain::ActionKeysExecute);
 
   m_popupMenu = new QMenu(this);
   m_popupMenu->setObjectName(QStringLiteral("PopupMenu"));
@@ -359,6 +388,7 @@ void TFormMain::ApplyTexts() {
   m_ui->ActionConnect->setText(text(15));
   m_ui->ActionDisconnect->setText(text(16));
   m_ui->ActionAbout->setText(text(9));
+  m_keysAction->setText(text(TEXT_KEYS));
 }
 
 void TFormMain::FillProcessWideTexts() {
@@ -379,6 +409,9 @@ void TFormMain::ApplyLanguageAndLayout() {
   ApplyTexts();
   Q_EMIT TextsApplied();
   m_module.NotifyAllItems();
+  // Every text on show follows the switch, not only the connection state.
+  SetStatusDetail(m_statusDetailWords);
+  ShowTranslatedStatusWarning(m_statusWarningWords);
   if (m_module.NoxConnection->Loaded()) {
     m_statusPanel0->SetFullText(m_module.TranslatedText(ConnectionOpen() ? TEXT_CONNECTED : TEXT_NOT_CONNECTED));
     Q_EMIT StatusChanged();
@@ -428,11 +461,18 @@ void TFormMain::SetStatus(const QString &text, const QColor &color) {
   palette.setColor(QPalette::WindowText, color);
   m_statusPanel0->setPalette(palette);
   m_statusPanel0->SetFullText(text);
+  qCDebug(StatusLog).noquote() << "state:" << text;
 }
 
 void TFormMain::SayInStatusBar(const QString &text) {
-  m_statusPanel1->SetFullText(text);
+  SetStatusDetail([text] { return text; });
   Q_EMIT StatusChanged();
+}
+
+QString TFormMain::ConnectNote() const {
+  if (m_overRevFound < 0)
+    return QString();
+  return m_module.Text(TEXT_OVER_REV_CORRECTED).arg(m_overRevFound).arg(m_overRevSet);
 }
 
 bool TFormMain::event(QEvent *event) {
@@ -448,14 +488,16 @@ void TFormMain::ConnectionStateMessage(qintptr lParam) {
     m_ui->ActionConnect->setEnabled(true);
     m_ui->ActionDisconnect->setEnabled(false);
     SetStatus(m_module.TranslatedText(TEXT_NOT_CONNECTED), NotConnectedColor);
-    m_statusPanel1->SetFullText({});
+    SetStatusDetail({});
   } else if (lParam == 1) {
     m_ui->ActionConnect->setEnabled(false);
     m_ui->ActionDisconnect->setEnabled(true);
     SetStatus(m_module.TranslatedText(TEXT_CONNECTED), ConnectedColor);
-    QStringList notes{m_module.FirmwareStatusText(), m_connectNote};
-    notes.removeAll(QString());
-    m_statusPanel1->SetFullText(notes.join(QStringLiteral("; ")));
+    SetStatusDetail([this] {
+      QStringList notes{m_module.FirmwareStatusText(), ConnectNote()};
+      notes.removeAll(QString());
+      return notes.join(QStringLiteral("; "));
+    });
   }
   m_ui->LMDStatusBarMain->repaint();
   Q_EMIT StatusChanged();

@@ -94,6 +94,8 @@ public:
   // A warning in the status bar that needs no answer (the desktop user
   // interface's status warning); cleared when the connection closes.
   Q_INVOKABLE void ShowStatusWarning(const QString &text);
+  // The same, put into words again after each language switch.
+  void ShowTranslatedStatusWarning(const std::function<QString()> &words);
   QString StatusWarning() const;
   // What a command did, in the status bar's second panel (and the
   // configuration window's mirror): a load's counts, where a file went.
@@ -131,6 +133,8 @@ public Q_SLOTS:
   void ActionSalvaFileExecute();
   void ActionCaricaFileExecute();
   void ActionAboutExecute();
+  // Help > Keys: the list of keys.
+  void ActionKeysExecute();
   // File menu "History..." (and F7 in the configuration window): the
   // workshop history over the owner window (null for this one).
   void ActionHistoryExecute(QWidget *owner = nullptr);
@@ -163,6 +167,10 @@ private:
   void OpenPopupMenu(const QPoint &globalPosition);
   void ConnectionStateMessage(qintptr lParam);
   void SetStatus(const QString &text, const QColor &color);
+  // The second panel (a load's summary, the unit's firmware state), kept as
+  // words that a language switch says again.
+  void SetStatusDetail(const std::function<QString()> &words);
+  void ClearStatusWarning();
   void FillProcessWideTexts();
   bool ConnectionOpen() const;
   // The captions of the parameters whose last read failed (the file key
@@ -190,16 +198,22 @@ private:
   ElidedLabel *m_statusPanel0 = nullptr;
   ElidedLabel *m_statusPanel1 = nullptr;
   ElidedLabel *m_statusWarning = nullptr;
+  std::function<QString()> m_statusDetailWords;
+  std::function<QString()> m_statusWarningWords;
   std::unique_ptr<WorkshopHistory> m_history;
   ConnectionJournal *m_journal = nullptr;
   QMenu *m_popupMenu = nullptr;
   QAction *m_historyAction = nullptr;
+  QAction *m_keysAction = nullptr;
   ReportActions *m_reports = nullptr;
   RecordingActions *m_recordings = nullptr;
   QActionGroup *m_languageItems = nullptr;
   QList<QToolButton *> m_languageButtons;
   // What the last connect changed by itself, said beside the firmware note.
-  QString m_connectNote;
+  // The over-rev threshold the connect found and the one it wrote; -1: none.
+  int m_overRevFound = -1;
+  int m_overRevSet = -1;
+  QString ConnectNote() const;
   std::unique_ptr<LastFolders> m_folders;
   bool m_compareBeforeLoad = true;
   bool m_shownOnce = false;

@@ -22,6 +22,7 @@
 #include "windows/TAboutBox.h"
 #include "windows/TFormCompare.h"
 #include "windows/TFormHistory.h"
+#include "windows/TFormKeys.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -146,8 +147,8 @@ void TFormMain::ActionConnectExecute() {
   if (!connection->Loaded() && !connection->LoadProtocolLibrary())
     return; // the connection has said why
   // A warning of the previous connection (its lost line) is no longer true.
-  m_statusWarning->SetFullText({});
-  m_connectNote.clear();
+  ClearStatusWarning();
+  m_overRevFound = -1;
   // The over-rev threshold as found, before the connect's correction: a
   // write the fitter did not ask for is said.
   int overRevFound = -1;
@@ -156,8 +157,14 @@ void TFormMain::ActionConnectExecute() {
   const int result = m_module.ConnectAndReadAll(4, 0);
   disconnect(found);
   if (ConnectionOpen() && overRevFound != -1 && overRevFound != m_module.GiriFuoriGiri->GetIntValue()) {
-    m_connectNote = m_module.Text(TEXT_OVER_REV_CORRECTED).arg(overRevFound).arg(m_module.GiriFuoriGiri->GetIntValue());
-    SayInStatusBar(m_connectNote);
+    // Said once, beside the firmware note, in whichever language is chosen.
+    m_overRevFound = overRevFound;
+    m_overRevSet = m_module.GiriFuoriGiri->GetIntValue();
+    SetStatusDetail([this] {
+      QStringList notes{m_module.FirmwareStatusText(), ConnectNote()};
+      notes.removeAll(QString());
+      return notes.join(QStringLiteral("; "));
+    });
   }
   if (result == 0 && !connection->Loaded()) {
     // The library is there and the unit was identified, but it refused the
@@ -282,7 +289,11 @@ bool TFormMain::LoadConfigurationFile(const QString &fileName, QWidget *owner) {
   const bool writeEveryValue = m_ui->ActionWriteEveryValue->isChecked();
   const bool loaded = m_module.LoadConfiguration(fileName, writeEveryValue, &summary);
   after.Compare(m_module, fileName);
-  SayInStatusBar(LoadStatusText::Of(m_module, summary, writeEveryValue, before, after));
+  // Worded again in the language of the moment after a switch.
+  SetStatusDetail([this, summary, writeEveryValue, before, after] {
+    return LoadStatusText::Of(m_module, summary, writeEveryValue, before, after);
+  });
+  Q_EMIT StatusChanged();
   return loaded;
 }
 
@@ -321,6 +332,11 @@ void TFormMain::ActionHistoryExecute(QWidget *owner) {
       owner ? owner : this);
   window.ExportFolder = m_folders->For(LastFolders::Kind::Configurations);
   window.exec();
+}
+
+void TFormMain::ActionKeysExecute() {
+  TFormKeys keys(m_module, this);
+  keys.exec();
 }
 
 void TFormMain::ActionAboutExecute() {

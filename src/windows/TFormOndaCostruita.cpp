@@ -17,6 +17,8 @@ TFormOndaCostruita::TFormOndaCostruita(TSerialDataModule &module, QWidget *paren
     : FieldDialog(parent), m_module(module), m_ui(std::make_unique<Ui::TFormOndaCostruita>()) {
   m_ui->setupUi(this);
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  // Each value is written as it is confirmed: nothing is left for OK.
+  SetEscapeCloses(true);
   m_ui->NoxValEditNVolteAlto->setValue(module.NUMERO_VOLTE_ALTO);
   m_ui->NoxValueEditNVolteBasso->setValue(module.NUVERO_VOLTE_BASSO);
   m_ui->NoxValueEditNumeroOnde->setValue(module.NUMERO_RIPETIZIONI_ONDA);

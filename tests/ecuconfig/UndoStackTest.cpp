@@ -233,7 +233,9 @@ TEST_F(UndoStackTest, TheRecordIsDroppedWhenItNoLongerFitsTheUnit) {
     EXPECT_TRUE(ui.Messages.isEmpty());
     ASSERT_EQ(ui.StatusWarnings.size(), drop.text ? 1 : 0);
     if (drop.text) {
-      EXPECT_EQ(ui.StatusWarnings[0], module.Text(drop.text));
+      // What was lost, then what to do about it.
+      EXPECT_EQ(ui.StatusWarnings[0],
+                module.Text(drop.text) + QLatin1Char(' ') + module.Text(UndoStack::TEXT_CONNECT_AGAIN));
     }
   }
 }

@@ -58,10 +58,11 @@ protected:
     const QStringList texts = LiveTexts();
     return std::none_of(texts.begin(), texts.end(), [](const QString &text) { return text.isEmpty(); });
   }
+  // What happened, then what to do about it.
   QString LostText() const {
     QString text = Module.Text(210);
     text[0] = text[0].toUpper();
-    return text;
+    return text + QLatin1Char('\n') + Module.Text(400);
   }
 
   std::unique_ptr<TFormConfig> Form;

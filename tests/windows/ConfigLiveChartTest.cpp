@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -62,6 +63,42 @@ TEST_F(ConfigLiveChart, F8OpensTheChartThatFollowsTheRefresherAndClosesWithTheWi
   EXPECT_EQ(Form->LiveChart(), chart);
   Form->close();
   EXPECT_FALSE(chart->isVisible());
+}
+
+// F8 goes from the configuration window to the chart and back, the chart
+// staying open; Esc closes the chart, unless it is recording.
+TEST_F(ConfigLiveChart, F8GoesBackAndForthAndEscClosesTheChartButNeverARecording) {
+  // A key to the window the program made the active one, where its focus
+  // is. Offscreen, a window activated a second time does not get its focus
+  // back by itself: that is the window manager's part, done here.
+  const auto press = [](QWidget *window, Qt::Key key) {
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QApplication::setActiveWindow(window);
+    QWidget *focus = QApplication::focusWidget();
+    QTest::keyClick(focus && focus->window() == window ? focus : window, key);
+  };
+  press(Form.get(), Qt::Key_F8);
+  TFormLiveChart *chart = Form->LiveChart();
+  ASSERT_NE(chart, nullptr);
+  press(chart, Qt::Key_F8);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get())) << "F8 in the chart goes back";
+  EXPECT_TRUE(chart->isVisible()) << "and leaves the chart open";
+  press(Form.get(), Qt::Key_F8);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(chart));
+
+  QTemporaryDir folder;
+  const QString file = folder.filePath(QStringLiteral("drive.csv"));
+  chart->ChooseRecordingFile = [file] { return file; };
+  press(chart, Qt::Key_F9);
+  ASSERT_TRUE(chart->Recording());
+  press(chart, Qt::Key_Escape);
+  EXPECT_TRUE(chart->isVisible());
+  EXPECT_TRUE(chart->Recording()) << "Esc never ends a recording";
+  press(chart, Qt::Key_F9);
+  ASSERT_FALSE(chart->Recording());
+  press(chart, Qt::Key_Escape);
+  EXPECT_FALSE(chart->isVisible());
+  EXPECT_TRUE(Form->isVisible()) << "only the chart closed";
 }
 
 } // namespace

@@ -189,6 +189,22 @@ TEST_F(HistoryWindow, ListsNewestFirstKeepsTheNoteAndLoadsTheUnitAsFound) {
   EXPECT_TRUE(Ui.Messages.isEmpty());
 }
 
+// The dates follow the language chosen in the program, not the system's.
+TEST_F(HistoryWindow, DatesFollowTheChosenLanguage) {
+  Connect();
+  const QDateTime started = Main->History().Connections().value(0).Started.toLocalTime();
+  QStringList shown;
+  for (const auto &[language, locale] : {std::pair{0, "it"}, std::pair{1, "en"}}) {
+    Main->SelectLanguage(language);
+    OpenHistory([&](TFormHistory &window) {
+      shown << window.ConnectionList()->item(0, TFormHistory::DateColumn)->text();
+      EXPECT_EQ(shown.last(), QLocale(QLatin1String(locale)).toString(started, QLocale::ShortFormat));
+    });
+  }
+  ASSERT_EQ(shown.size(), 2);
+  EXPECT_NE(shown[0], shown[1]);
+}
+
 TEST_F(HistoryWindow, DamagedLogSaysSoOnceAndExportReportsTheFileAndReason) {
   Connect();
   ASSERT_TRUE(Module.GiriCutOff->SetValue(2500));

@@ -3,11 +3,13 @@
 // the chosen language.
 #include "WindowsFixture.h"
 #include "ecuconfig/TSerialDataModule.h"
+#include "history/ConfigurationReport.h"
 #include "storage/TNoxRegistryData.h"
 #include "support/CaseName.h"
 #include "support/WaitFor.h"
 #include "translator/TTranslator.h"
 #include "windows/QtTranslation.h"
+#include "windows/ReportActions.h"
 #include "windows/TFormMain.h"
 #include "windows/TFormOndaCostruita.h"
 
@@ -19,8 +21,10 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 
@@ -67,7 +71,46 @@ struct LanguageCase {
   QString Locale;
   QString Yes;
   QString No;
+  QString ReportName; // proposed for the report's PDF
+  QString ConnectKey; // Ctrl+C as the language's keyboard names it
 };
+
+// Help > Keys opened with the keyboard alone; the rows it lists, read while
+// it is open, before Esc closes it.
+QStringList KeysFromTheHelpMenu(TFormMain &window, QString *title) {
+  QStringList rows;
+  QApplication::setActiveWindow(&window);
+  EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+  auto *help = window.findChild<QMenu *>(QStringLiteral("MenuAiuto"));
+  auto *keys = window.findChild<QAction *>(QStringLiteral("ActionKeys"));
+  EXPECT_TRUE(help && keys && help->actions().contains(keys));
+  if (!help || !keys)
+    return rows;
+  bool closed = false;
+  QTimer::singleShot(0, [&] {
+    QWidget *shown = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (shown = QApplication::activeModalWidget()) != nullptr; }));
+    if (!shown)
+      return;
+    *title = shown->windowTitle();
+    auto *table = shown->findChild<QTableWidget *>(QStringLiteral("KeyTable"));
+    for (int row = 0; table && row < table->rowCount(); ++row) {
+      QStringList cells;
+      for (int column = 0; column < table->columnCount(); ++column)
+        cells << (table->item(row, column) ? table->item(row, column)->text() : QString());
+      rows << cells.join(QLatin1Char('|'));
+    }
+    QTest::keyClick(shown, Qt::Key_Escape);
+    closed = !shown->isVisible();
+  });
+  const QKeyCombination altLetter = QKeySequence::mnemonic(help->title())[0];
+  QTest::keyClick(&window, altLetter.key(), altLetter.keyboardModifiers());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return help->isVisible(); }));
+  // In an open menu the letter alone: with Alt it could be another menu's.
+  QTest::keyClick(help, QKeySequence::mnemonic(keys->text())[0].key());
+  EXPECT_TRUE(closed) << "Esc closes the list of keys";
+  return rows;
+}
 
 class EveryLanguageTest : public LanguageWindowTest, public ::testing::WithParamInterface<LanguageCase> {};
 
@@ -105,15 +148,40 @@ TEST_P(EveryLanguageTest, ItsItemSwitchesItAndEveryMenuKeepsItsLettersApart) {
   TFormOndaCostruita wave(m_module, window.get());
   EXPECT_EQ(wave.windowTitle(), m_module.Text(200));
   EXPECT_FALSE(wave.windowTitle().isEmpty());
+
+  // The report: its file name and its date in the language.
+  QString proposed;
+  window->ChooseFile = [&](TFormMain::FileDialog, const QString &, const QString &preset) {
+    proposed = preset;
+    return QString();
+  };
+  window->findChild<QAction *>(QStringLiteral("ActionSaveReportPdf"))->trigger();
+  EXPECT_EQ(proposed, c.ReportName);
+  const ConfigurationReport report = window->Reports()->Report();
+  EXPECT_EQ(report.DateText(), QLocale(c.Locale).toString(report.Date.toLocalTime(), QLocale::ShortFormat));
+
+  // Help > Keys: every key with what it does, in the language.
+  QString title;
+  const QStringList rows = KeysFromTheHelpMenu(*window, &title);
+  EXPECT_EQ(title, m_module.Text(402));
+  EXPECT_TRUE(rows.contains(c.ConnectKey + QLatin1Char('|') + m_module.Text(405)))
+      << rows.join(QLatin1Char('\n')).toStdString();
+  for (const QKeySequence &key : {QKeySequence(Qt::ALT | Qt::Key_Q), QKeySequence(Qt::Key_F8),
+                                  QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::Key_F7)})
+    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [&](const QString &row) {
+      return row.startsWith(key.toString(QKeySequence::NativeText) + QLatin1Char('|'));
+    })) << key.toString().toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, EveryLanguageTest,
-                         ::testing::Values(LanguageCase{"Italian", 0, "it", QStringLiteral("&Sì"), "&No"},
-                                           LanguageCase{"English", 1, "en", "&Yes", "&No"},
-                                           LanguageCase{"German", 2, "de", "&Ja", "&Nein"},
-                                           LanguageCase{"French", 3, "fr", "&Oui", "&Non"},
-                                           LanguageCase{"Polish", 4, "pl", "&Tak", "&Nie"}),
-                         CaseName<LanguageCase>);
+INSTANTIATE_TEST_SUITE_P(
+    Languages, EveryLanguageTest,
+    ::testing::Values(LanguageCase{"Italian", 0, "it", QStringLiteral("&Sì"), "&No", "rapporto.pdf",
+                                   "Ctrl+C"},
+                      LanguageCase{"English", 1, "en", "&Yes", "&No", "report.pdf", "Ctrl+C"},
+                      LanguageCase{"German", 2, "de", "&Ja", "&Nein", "Bericht.pdf", "Strg+C"},
+                      LanguageCase{"French", 3, "fr", "&Oui", "&Non", "rapport.pdf", "Ctrl+C"},
+                      LanguageCase{"Polish", 4, "pl", "&Tak", "&Nie", "raport.pdf", "Ctrl+C"}),
+    CaseName<LanguageCase>);
 
 TEST_F(LanguageWindowTest, TheSaveDialogSpeaksTheLanguageChosenWithTheFlag) {
   auto window = Open();

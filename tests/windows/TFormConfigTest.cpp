@@ -2,6 +2,7 @@
 // key and mouse events, and the bytes that reach the unit.
 #include "SimulatedUnitWindowFixture.h"
 
+#include "controls/FocusRing.h"
 #include "controls/TNoxCheckBox.h"
 #include "controls/TNoxComboBox.h"
 #include "controls/TValueEditEx.h"
@@ -291,6 +292,51 @@ TEST_F(ConfigWindow, PageKeysWrapAndAltQOrAltF2Close) {
   Show();
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2, Qt::AltModifier);
   EXPECT_FALSE(Form->isVisible());
+}
+
+// The fitter works with the keyboard alone: wherever the focus goes, a ring
+// of at least two pixels shows it, and no button looks focused instead.
+TEST_F(ConfigWindow, TheFocusIsAlwaysRingedAndNoButtonLooksFocused) {
+  Form->ApplyTexts(); // as the main window has it do at its first showing
+  Show();
+  const auto *ring = Form->findChild<FocusRing *>();
+  ASSERT_NE(ring, nullptr);
+  const auto ringsFocus = [&] {
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus || ring->Target() != focus)
+      return false;
+    const QRect field(focus->mapTo(Form.get(), QPoint(0, 0)), focus->size());
+    const QRect drawn = ring->geometry();
+    return drawn.contains(field) && drawn.left() <= field.left() - 2 && drawn.top() <= field.top() - 2 &&
+           drawn.right() >= field.right() + 2 && drawn.bottom() >= field.bottom() + 2;
+  };
+  EXPECT_GE(FocusRing::WIDTH, 2);
+  auto *ignition = Child<TNoxComboBox>("NoxComboTipoAcc");
+  ASSERT_EQ(QApplication::focusWidget(), ignition) << "the window opens on its first field";
+  EXPECT_TRUE(ringsFocus()) << "ringed at once";
+  for (QPushButton *button : Form->findChildren<QPushButton *>())
+    EXPECT_FALSE(button->isDefault() || button->autoDefault()) << button->objectName().toStdString();
+
+  // A choice made in the list: the focus is back on the combo box, ringed.
+  QTest::keyClick(ignition, Qt::Key_Return);
+  ASSERT_TRUE(ignition->ListOpen());
+  QTest::keyClick(ignition->view(), Qt::Key_Up);
+  QTest::keyClick(ignition->view(), Qt::Key_Return);
+  ASSERT_FALSE(ignition->ListOpen());
+  ASSERT_TRUE(WaitFor([&] { return QApplication::focusWidget() == ignition; }));
+  EXPECT_TRUE(ringsFocus()) << "still ringed after the choice";
+  // The ring follows the keys, onto another page too.
+  QTest::keyClick(ignition, Qt::Key_Down);
+  EXPECT_TRUE(ringsFocus());
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+  EXPECT_TRUE(ringsFocus()) << "on page 2";
+
+  // The keys no caption names are in the status bar.
+  const QString hint = Form->KeysHint()->toolTip();
+  for (const QKeySequence &key :
+       {QKeySequence(Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::Key_F7),
+        QKeySequence(Qt::Key_F8), QKeySequence(Qt::ALT | Qt::Key_Q)})
+    EXPECT_TRUE(hint.contains(key.toString(QKeySequence::NativeText))) << hint.toStdString();
 }
 
 TEST_F(ConfigWindow, EraseDeclinedChangesNothing) {

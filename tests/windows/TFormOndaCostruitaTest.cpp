@@ -125,10 +125,30 @@ TEST_F(WaveWindow, ShowingReadsTheWaveAgainAndTakesItsCaptionsFromTheLanguage) {
   EXPECT_EQ(Child<TValueEditEx>("NoxValEditNVolteAlto")->LabelCaption(), Module.Text(101) + " (0;5.1 s)");
   EXPECT_EQ(Child<QLabel>("LabelTempoTristate")->text(), Module.Text(104) + " (0;640 s)");
   EXPECT_FALSE(Module.Text(104).isEmpty());
-  QTest::keyClick(Child<QWidget>("NoxValEditNVolteAlto"), Qt::Key_Escape);
-  EXPECT_TRUE(Form->isVisible()) << "only OK closes it";
   Child<QPushButton>("Button1")->click();
   EXPECT_FALSE(Form->isVisible());
+}
+
+// Every value is written as it is confirmed: the window has nothing to
+// confirm, so Esc closes it once the field has nothing left to take back.
+TEST_F(WaveWindow, EscTakesBackTheTypingThenClosesTheWindow) {
+  struct {
+    const char *Field;
+  } const cases[] = {{"NoxValEditNVolteAlto"}, {"NumericEditSondaSconnessa"}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.Field);
+    Open();
+    auto *field = Child<QLineEdit>(c.Field);
+    Reach(field);
+    const QString shown = field->text();
+    QTest::keyClicks(field, QStringLiteral("9"));
+    ASSERT_NE(field->text(), shown);
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_EQ(field->text(), shown) << "the typing is taken back";
+    EXPECT_TRUE(Form->isVisible()) << "the first Esc was the field's";
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_FALSE(Form->isVisible());
+  }
 }
 
 } // namespace

@@ -187,6 +187,48 @@ TEST_F(UnitFaultWindow, LongStatusTextsNeverWidenTheWindowAndAStaleWarningGoesWi
   EXPECT_TRUE(Main->StatusWarning().isEmpty());
 }
 
+// A line lost under the configuration window says what to do, and what the
+// status bar says then follows a language switch like every other text.
+// The desktop's own boxes and status bar, as the fitter sees them.
+TEST_F(UnitFaultWindow, ALostLineSaysToConnectAgainInTheLanguageOfTheMoment) {
+  // The connect's reads, the edit and a refresh cycle, then the line drops.
+  Open("lose_connection_after = 75\n");
+  Main->SelectLanguage(0);
+  PressOnMain(Qt::Key_C, Qt::ControlModifier);
+  ASSERT_TRUE(Module.NoxConnection->ProtocolObject()->IsConnected());
+  DesktopUserInterface desktop;
+  desktop.SetOwner(Main.get());
+  ShowConfig();
+  // One edit, so that there is something the lost line takes from Ctrl+Z.
+  for (int i = 0; i < 3; ++i)
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+  QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("30"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  QString box;
+  auto *answer = new QTimer(Form.get());
+  QObject::connect(answer, &QTimer::timeout, [&box] {
+    if (auto *shown = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+      box = shown->text();
+      QTest::keyClick(shown, Qt::Key_Return);
+    }
+  });
+  answer->start(20);
+  Module.DataRefresher->SetRunning(true);
+  ASSERT_TRUE(WaitFor([&] { return !box.isEmpty() && !Main->StatusWarning().isEmpty(); }))
+      << "the line drops";
+  Module.DataRefresher->SetRunning(false);
+  answer->stop();
+  EXPECT_TRUE(box.endsWith(QLatin1Char('\n') + Module.Text(400))) << box.toStdString();
+  const auto warning = [this] { return Module.Text(248) + QLatin1Char(' ') + Module.Text(400); };
+  EXPECT_EQ(Main->StatusWarning(), warning());
+
+  const QString italian = Main->StatusWarning();
+  Main->SelectLanguage(1);
+  EXPECT_EQ(Main->StatusWarning(), warning());
+  EXPECT_NE(Main->StatusWarning(), italian);
+  EXPECT_EQ(ChildOf<QLabel>(Main.get(), "StatusWarning")->toolTip(), warning());
+}
+
 // The desktop's own message box, found while it is open.
 template <typename Check> void WhenModalShows(Check check) {
   QTimer::singleShot(0, [check] {
