@@ -64,7 +64,8 @@ QList<const TNoxNumber *> LoadDependencies::Closure(const TSerialDataModule &mod
   return ordered;
 }
 
-QList<const TNoxNumber *> LoadDependencies::Partners(const TSerialDataModule &module, const TNoxNumber *item) {
+QList<const TNoxNumber *> LoadDependencies::Partners(const TSerialDataModule &module,
+                                                     const TNoxNumber *item) {
   QList<const TNoxNumber *> partners;
   auto add = [&](const TNoxNumber *other) {
     if (other != item && !partners.contains(other))

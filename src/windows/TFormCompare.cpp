@@ -112,7 +112,8 @@ void TFormCompare::ApplyTexts() {
   setWindowTitle(m_module.Text(TEXT_CAPTION));
   m_summary->setText(m_module.Text(m_differences ? TEXT_DIFFERENT : TEXT_IDENTICAL));
   m_table->setHorizontalHeaderLabels({m_module.Text(TEXT_COLUMN_FIRST), m_module.Text(TEXT_COLUMN_FIRST + 1),
-                                      m_module.Text(TEXT_COLUMN_FIRST + 2), m_module.Text(TEXT_TOGETHER_COLUMN)});
+                                      m_module.Text(TEXT_COLUMN_FIRST + 2),
+                                      m_module.Text(TEXT_TOGETHER_COLUMN)});
   m_keys->setText(m_module.Text(TEXT_CHOICE_KEYS));
   m_doNotShow->setText(m_module.Text(TEXT_DO_NOT_SHOW));
   m_load->setText(m_module.Text(TEXT_LOAD));

@@ -1,7 +1,7 @@
 // Which parameters a load of chosen values takes together: a value read
 // without its partner would mean something else in the unit.
-#include "dataitems/TNoxNumber.h"
 #include "ecuconfig/LoadDependencies.h"
+#include "dataitems/TNoxNumber.h"
 #include "ecuconfig/TSerialDataModule.h"
 
 #include <QStringList>
@@ -34,9 +34,8 @@ struct GroupCase {
   QStringList Together; // the whole closure, the chosen one included
 };
 
-const QStringList Speeds{"GiriPerCambio",        "GiriSbananata",
-                         "GiriCutOff",           "GiriFuoriGiri",
-                         "GiriCutOffFiliGialli", "GiriSgancioCutOffFiliGialli"};
+const QStringList Speeds{"GiriPerCambio", "GiriSbananata",        "GiriCutOff",
+                         "GiriFuoriGiri", "GiriCutOffFiliGialli", "GiriSgancioCutOffFiliGialli"};
 // Byte 223 ties the ignition's speeds to the change-over type and the
 // priming time.
 const QStringList Ignition = Speeds + QStringList{"TIPO_ACCENSIONE", "TIPO_CAMBIO", "TempoDiCicchetto"};
