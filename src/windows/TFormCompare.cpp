@@ -53,7 +53,10 @@ TFormCompare::TFormCompare(TSerialDataModule &module, const QList<ComparisonRows
   m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
   m_table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
   m_table->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
-  m_table->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Interactive);
+  // The partners' names share the width with the captions, on one line each;
+  // the tooltip holds the whole list.
+  m_table->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Stretch);
+  m_table->setWordWrap(false);
   for (int row = 0; row < rows.size(); ++row) {
     const ComparisonRows::Row &shown = rows[row];
     auto withUnit = [&](const QString &text) {
