@@ -1,5 +1,6 @@
 #include "cli/FileCommands.h"
 
+#include "ecuconfig/ChosenConfiguration.h"
 #include "ecuconfig/ConfigurationComparison.h"
 #include "ecuconfig/ConfigurationFile.h"
 #include "ecuconfig/TSerialDataModule.h"
@@ -66,7 +67,19 @@ int FileCommands::CheckRestorePoint(const QString &fileName, bool otherUnit) {
   return EXIT_OK;
 }
 
-int FileCommands::Load(const QString &fileName, bool writeEveryValue, bool otherUnit) {
+int FileCommands::Load(const QString &fileName, bool writeEveryValue, bool otherUnit, const QStringList &only) {
+  TSerialDataModule &module = m_session.Module();
+  QList<const TNoxNumber *> chosen;
+  for (const QString &name : only) {
+    const TNoxNumber *item = ChosenConfiguration::ItemNamed(module, name);
+    if (!item) {
+      UserInterface::Current().ShowMessage(
+          QStringLiteral("--only: no parameter of a configuration file is called \"%1\"").arg(name), QString(),
+          MessageIcon::Error);
+      return EXIT_USAGE;
+    }
+    chosen << item;
+  }
   QByteArray block;
   if (const int code = ReadPlain(fileName, block))
     return code;
@@ -74,11 +87,11 @@ int FileCommands::Load(const QString &fileName, bool writeEveryValue, bool other
     return code;
   if (const int code = CheckRestorePoint(fileName, otherUnit))
     return code;
-  TSerialDataModule &module = m_session.Module();
   if (!module.SuspendRefresher())
     return EXIT_BUSY;
   LoadSummary summary;
-  const bool complete = module.LoadConfiguration(fileName, writeEveryValue, &summary);
+  const bool complete = chosen.isEmpty() ? module.LoadConfiguration(fileName, writeEveryValue, &summary)
+                                         : module.LoadChosenValues(fileName, chosen, writeEveryValue, &summary);
   // Said also after a partial load, a lost line included: the fitter sees
   // what reached the unit.
   m_session.Out()
@@ -89,7 +102,10 @@ int FileCommands::Load(const QString &fileName, bool writeEveryValue, bool other
     return code;
   if (!complete)
     return EXIT_LOAD_INCOMPLETE;
-  m_session.Out() << "loaded " << fileName << '\n';
+  m_session.Out() << "loaded " << fileName;
+  if (!chosen.isEmpty())
+    m_session.Out() << " (only " << ChosenConfiguration(module, chosen).Keys().join(QStringLiteral(", ")) << ')';
+  m_session.Out() << '\n';
   m_session.Out().flush();
   return EXIT_OK;
 }

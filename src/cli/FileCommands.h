@@ -11,7 +11,10 @@ public:
   // writeEveryValue: the two-pass load that sends every value. A restore
   // point of the workshop history read from another unit is loaded only
   // with otherUnit (--yes), an incomplete one never.
-  int Load(const QString &fileName, bool writeEveryValue, bool otherUnit = false);
+  // only: file keys or item names; when given, only those parameters (and
+  // those that go with them) are loaded. A name that is no parameter of a
+  // file is a usage error, before anything connects.
+  int Load(const QString &fileName, bool writeEveryValue, bool otherUnit = false, const QStringList &only = {});
   int Diff(const QString &fileName);
   int Decrypt(const QString &fileName);
   int Encrypt(const QString &iniFileName, const QString &fileName);

@@ -52,7 +52,10 @@ int HistoryCommands::Show(const QString &number, ItemTable::Format format) {
     table.AddRow({LocalTime(change.Time), change.Item, change.Caption, ItemTable::Number(change.OldValue),
                   ItemTable::Number(change.NewValue), QString::number(change.OldRaw),
                   QString::number(change.NewRaw), WorkshopHistory::OriginName(change.Source),
-                  change.OriginDetail, WorkshopHistory::OutcomeName(change.Outcome),
+                  change.Chosen.isEmpty() ? change.OriginDetail
+                                          : change.OriginDetail + QStringLiteral(" (only ") +
+                                                change.Chosen.join(QStringLiteral(", ")) + QLatin1Char(')'),
+                  WorkshopHistory::OutcomeName(change.Outcome),
                   QString::number(change.Status), QString::number(change.Action)});
   table.Print(m_session.Out(), format);
   return EXIT_OK;

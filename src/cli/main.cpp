@@ -38,11 +38,17 @@ Commands:
                                 print the value the unit stored
   save FILE                     save the unit's configuration to an enciphered
                                 .kfg file
-  load [--write-all] [--yes] FILE
+  load [--write-all] [--yes] [--only KEY[,KEY...]] FILE
                                 write a configuration file to the unit: only the
                                 bytes it changes, or with --write-all every
                                 value in two passes; a restore point of the
-                                history read from another unit needs --yes
+                                history read from another unit needs --yes.
+                                --only loads just the named parameters (the
+                                file key as read and diff print it, or the
+                                item name; any case) and those that go with
+                                them: the speeds with the ignition type, the
+                                TPS voltages with the TPS type, items sharing
+                                a byte; the unit keeps all the rest
   diff FILE                     list the keys whose values differ between a
                                 file and the unit
   decrypt FILE                  print the INI text of a configuration file
@@ -119,6 +125,7 @@ const QCommandLineOption IntervalOption(QStringLiteral("interval"), {}, QStringL
 const QCommandLineOption CountOption(QStringLiteral("count"), {}, QStringLiteral("N"), QStringLiteral("0"));
 const QCommandLineOption YesOption(QStringLiteral("yes"));
 const QCommandLineOption WriteAllOption(QStringLiteral("write-all"));
+const QCommandLineOption OnlyOption(QStringLiteral("only"), {}, QStringLiteral("KEYS"));
 
 // The options a command takes after its name; the global ones are also
 // accepted there.
@@ -130,7 +137,7 @@ QList<QCommandLineOption> CommandOptions(const QString &command) {
   if (command == QLatin1String("erase-eeprom"))
     return {YesOption};
   if (command == QLatin1String("load"))
-    return {WriteAllOption, YesOption};
+    return {WriteAllOption, YesOption, OnlyOption};
   return {};
 }
 
@@ -191,6 +198,14 @@ int Run(const QStringList &arguments) {
   const bool yes = (command == QLatin1String("erase-eeprom") || command == QLatin1String("load")) &&
                    local.isSet(YesOption);
   const bool writeAll = command == QLatin1String("load") && local.isSet(WriteAllOption);
+  // Keys hold spaces ("GIRI CUTOFF"), never commas.
+  QStringList only;
+  if (command == QLatin1String("load"))
+    for (const QString &value : local.values(OnlyOption))
+      for (const QString &key : value.split(QLatin1Char(',')))
+        only << key.trimmed();
+  if (only.contains(QString()))
+    return Usage(QStringLiteral("--only takes KEY[,KEY...]"));
   ItemTable::Format tableFormat = ItemTable::Format::Table;
   int languageIndex = 1, intervalMs = 500, rows = 0;
   if (!ItemTable::ParseFormat(format, tableFormat))
@@ -230,7 +245,7 @@ int Run(const QStringList &arguments) {
   if (command == QLatin1String("save"))
     return needs(1, [&] { return files.Save(args[0]); });
   if (command == QLatin1String("load"))
-    return needs(1, [&] { return files.Load(args[0], writeAll, yes); });
+    return needs(1, [&] { return files.Load(args[0], writeAll, yes, only); });
   if (command == QLatin1String("diff"))
     return needs(1, [&] { return files.Diff(args[0]); });
   if (command == QLatin1String("decrypt"))

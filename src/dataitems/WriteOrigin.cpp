@@ -6,8 +6,8 @@ namespace {
 const WriteOrigin *innermost = nullptr;
 }
 
-WriteOrigin::WriteOrigin(Kind kind, QString fileName)
-    : m_kind(kind), m_fileName(std::move(fileName)), m_outer(innermost) {
+WriteOrigin::WriteOrigin(Kind kind, QString fileName, QStringList chosen)
+    : m_kind(kind), m_fileName(std::move(fileName)), m_chosen(std::move(chosen)), m_outer(innermost) {
   innermost = this;
 }
 
@@ -21,4 +21,8 @@ WriteOrigin::Kind WriteOrigin::Current() {
 
 QString WriteOrigin::CurrentFile() {
   return innermost ? innermost->m_fileName : QString();
+}
+
+QStringList WriteOrigin::CurrentChoice() {
+  return innermost ? innermost->m_chosen : QStringList();
 }

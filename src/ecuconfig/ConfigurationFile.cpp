@@ -4,6 +4,7 @@
 #include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
 #include "dataitems/WriteOrigin.h"
+#include "ecuconfig/ChosenConfiguration.h"
 #include "ecuconfig/ConfigurationEnvelope.h"
 #include "ecuconfig/LoadLine.h"
 #include "ecuconfig/ItemBulkOperations.h"
@@ -17,6 +18,7 @@
 #include "translator/TTranslator.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <algorithm>
@@ -270,22 +272,47 @@ void ConfigurationFile::ShowWrittenBytes(const std::map<int, std::uint8_t> &byte
   }
 }
 
+bool ConfigurationFile::DecryptForLoad(const QString &fileName, QByteArray &block) {
+  if (ConfigurationEnvelope::DecryptFile(fileName, block))
+    return true;
+  UserInterface::Current().ShowMessage(m_module.Text(TEXT_CIPHER_FAILED), m_module.Text(TEXT_FILE_ERROR_TITLE),
+                                       MessageIcon::Error);
+  return false;
+}
+
 bool ConfigurationFile::Load(const QString &fileName, LoadMode mode, LoadSummary *summary) {
   const WriteOrigin origin(WriteOrigin::Kind::FileLoad, QFileInfo(fileName).absoluteFilePath());
-  auto text = [this](int id) { return m_module.Text(id); };
   QByteArray block;
-  if (!ConfigurationEnvelope::DecryptFile(fileName, block)) {
-    UserInterface::Current().ShowMessage(text(TEXT_CIPHER_FAILED), text(TEXT_FILE_ERROR_TITLE),
-                                         MessageIcon::Error);
+  if (!DecryptForLoad(fileName, block))
     return false;
-  }
+  QFile file(fileName);
+  const QByteArray fileBytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  return LoadBlock(block, fileName, fileBytes, mode, summary);
+}
+
+bool ConfigurationFile::LoadChosen(const QString &fileName, const QList<const TNoxNumber *> &chosen, LoadMode mode,
+                                   LoadSummary *summary) {
+  QByteArray fileBlock;
+  if (!DecryptForLoad(fileName, fileBlock))
+    return false;
+  const ChosenConfiguration choice(m_module, chosen);
+  const WriteOrigin origin(WriteOrigin::Kind::FileLoad, QFileInfo(fileName).absoluteFilePath(), choice.Keys());
+  // The unit with the chosen values in it, kept for recovery as a file of
+  // its own: finishing a load cut short loads what was chosen, not the file.
+  const QByteArray plain = choice.Text(fileBlock);
+  QByteArray block = TMemIniData::MakeBlock(plain);
+  return LoadBlock(block, fileName, ConfigurationEnvelope::Seal(plain), mode, summary);
+}
+
+bool ConfigurationFile::LoadBlock(QByteArray &block, const QString &fileName, const QByteArray &keptCopy,
+                                  LoadMode mode, LoadSummary *summary) {
   TMemIniData ini(&block);
   LoadRun run;
   LoadSummary counts;
   TNoxConnection *connection = m_module.NoxConnection;
   NoxProtocolObject *unit = connection->Loaded() ? connection->LibraryObject() : nullptr;
   if (unit && unit->IsConnected()) {
-    Q_EMIT m_module.LoadBegins(fileName);
+    Q_EMIT m_module.LoadBegins(fileName, keptCopy);
     const std::map<int, std::uint8_t> known = KnownBytes(m_module);
     std::set<int> written;
     bool loaded = false;

@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -39,6 +40,12 @@ public:
   // True when every parameter (but the optional lean-test steps) loaded.
   bool Load(const QString &fileName, LoadMode mode = LoadMode::ChangedBytesOnly,
             LoadSummary *summary = nullptr);
+  // Loads only the chosen parameters of the file (and those that go with
+  // them): the unit's own configuration with those values in it goes through
+  // the same load, so the result is that of a file differing from the unit
+  // only there. The change log names the file and the chosen keys.
+  bool LoadChosen(const QString &fileName, const QList<const class TNoxNumber *> &chosen,
+                  LoadMode mode = LoadMode::ChangedBytesOnly, LoadSummary *summary = nullptr);
 
   // The plain INI text of the current configuration, as saved (CR LF lines).
   // Quiet: no progress steps, for a caller with no wait window up (the
@@ -55,6 +62,12 @@ public:
 
 private:
   struct LoadRun;
+  // Deciphers a file to load; says so and gives false when it cannot.
+  bool DecryptForLoad(const QString &fileName, QByteArray &block);
+  // The load of a deciphered block; keptCopy is the enciphered file noted
+  // for recovery of a load cut short.
+  bool LoadBlock(QByteArray &block, const QString &fileName, const QByteArray &keptCopy, LoadMode mode,
+                 LoadSummary *summary);
   void LoadPass(class TMemIniData &ini, int group, LoadRun &run);
   bool LoadCheckByte(class TMemIniData &ini);
   void LoadItems(class TMemIniData &ini, LoadRun &run);

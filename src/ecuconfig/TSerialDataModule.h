@@ -102,7 +102,9 @@ Q_SIGNALS:
   // A load is about to write a file's values into the unit on line, and
   // then has ended; `whole`: the line stayed up to its end, so whatever the
   // unit refused is said and nothing is left half done.
-  void LoadBegins(const QString &fileName);
+  // fileBytes: the enciphered configuration the load writes (the file, or
+  // for a load of chosen values the unit with those values in it).
+  void LoadBegins(const QString &fileName, const QByteArray &fileBytes);
   void LoadEnded(bool whole);
   // An undo (or redo) of several writes begins; targetPlain is the unit's
   // configuration once it has gone through. It ends with LoadEnded.
@@ -117,6 +119,10 @@ public:
   bool LoadConfiguration(const QString &fileName);
   // writeEveryValue: every value is written as it is loaded, changed or not.
   bool LoadConfiguration(const QString &fileName, bool writeEveryValue, LoadSummary *summary);
+  // Only the chosen parameters of the file, and those that go with them
+  // (ConfigurationFile::LoadChosen).
+  bool LoadChosenValues(const QString &fileName, const QList<const TNoxNumber *> &chosen, bool writeEveryValue,
+                        LoadSummary *summary);
   bool EncryptFile(const QString &plainFileName, const QString &targetFileName);
   // block: a 32-bit little-endian length, then the deciphered bytes.
   bool DecryptFile(const QString &fileName, QByteArray &block);

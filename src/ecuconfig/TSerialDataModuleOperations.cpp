@@ -44,6 +44,12 @@ bool TSerialDataModule::LoadConfiguration(const QString &fileName, bool writeEve
       fileName, writeEveryValue ? LoadMode::WriteEveryValue : LoadMode::ChangedBytesOnly, summary);
 }
 
+bool TSerialDataModule::LoadChosenValues(const QString &fileName, const QList<const TNoxNumber *> &chosen,
+                                         bool writeEveryValue, LoadSummary *summary) {
+  return ConfigurationFile(*this).LoadChosen(
+      fileName, chosen, writeEveryValue ? LoadMode::WriteEveryValue : LoadMode::ChangedBytesOnly, summary);
+}
+
 bool TSerialDataModule::EncryptFile(const QString &plainFileName, const QString &targetFileName) {
   return ConfigurationEnvelope::EncryptFile(plainFileName, targetFileName);
 }

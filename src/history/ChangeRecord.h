@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 // One parameter change as the workshop history keeps it: a line of a
@@ -28,6 +29,9 @@ struct ChangeRecord {
   std::int32_t NewRaw = 0;
   Origin Source = Origin::FieldEdit;
   QString OriginDetail;
+  // A load of only some of the file's values: the file keys chosen (with
+  // those that went with them). Empty when the whole file loaded.
+  QStringList Chosen;
   ItemWrite::Result Outcome = ItemWrite::Result::Written;
   int Status = 0;           // of a failed write: the protocol's status; of a refusal: the refusal code
   std::uint64_t Action = 0; // the user action that made it (UserAction::Current()); equal for one action

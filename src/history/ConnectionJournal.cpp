@@ -218,6 +218,8 @@ void ConnectionJournal::Record(const ItemWrite &write) {
   record.OldRaw = write.OldRaw;
   record.NewRaw = write.NewRaw;
   record.Source = OriginOf(write, record.OriginDetail);
+  if (record.Source == ChangeRecord::Origin::FileLoad)
+    record.Chosen = WriteOrigin::CurrentChoice();
   record.Outcome = write.Outcome;
   record.Status = write.Status;
   record.Action = UserAction::Current();

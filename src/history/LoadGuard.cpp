@@ -6,7 +6,6 @@
 #include "history/ConnectionJournal.h"
 #include "platform/UserInterface.h"
 
-#include <QFile>
 
 LoadGuard::LoadGuard(TSerialDataModule &module, ConnectionJournal &journal, QObject *parent)
     : QObject(parent), m_module(module), m_journal(journal) {
@@ -15,12 +14,11 @@ LoadGuard::LoadGuard(TSerialDataModule &module, ConnectionJournal &journal, QObj
   connect(&m_module, &TSerialDataModule::ReplayBegins, this, &LoadGuard::ReplayBegins);
 }
 
-void LoadGuard::Begins(const QString &fileName) {
+void LoadGuard::Begins(const QString &fileName, const QByteArray &fileBytes) {
   m_load = {};
-  QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly))
+  if (fileBytes.isEmpty())
     return; // the load itself says it cannot read the file
-  Note(fileName, file.readAll(), InterruptedLoads::Kind::Load);
+  Note(fileName, fileBytes, InterruptedLoads::Kind::Load);
 }
 
 void LoadGuard::ReplayBegins(bool undo, const QByteArray &targetPlain) {

@@ -16,7 +16,7 @@ public:
   LoadGuard(TSerialDataModule &module, ConnectionJournal &journal, QObject *parent = nullptr);
 
 private:
-  void Begins(const QString &fileName);
+  void Begins(const QString &fileName, const QByteArray &fileBytes);
   void ReplayBegins(bool undo, const QByteArray &targetPlain);
   // Notes the beginning; fileName empty for a replay.
   void Note(const QString &fileName, const QByteArray &fileBytes, InterruptedLoads::Kind kind);

@@ -484,6 +484,8 @@ QByteArray WorkshopHistory::RecordLine(const ChangeRecord &record) {
   line[QStringLiteral("newRaw")] = record.NewRaw;
   line[QStringLiteral("origin")] = OriginName(record.Source);
   line[QStringLiteral("detail")] = record.OriginDetail;
+  if (!record.Chosen.isEmpty())
+    line[QStringLiteral("chosen")] = QJsonArray::fromStringList(record.Chosen);
   line[QStringLiteral("outcome")] = OutcomeName(record.Outcome);
   line[QStringLiteral("status")] = record.Status;
   // As text: a 64-bit number does not survive a JSON double.
@@ -519,6 +521,8 @@ bool WorkshopHistory::ParseRecordLine(const QByteArray &line, ChangeRecord &reco
   parsed.Source = originEntry->Origin;
   parsed.Outcome = outcomeEntry->Outcome;
   parsed.OriginDetail = object.value(QStringLiteral("detail")).toString();
+  for (const QJsonValue &key : object.value(QStringLiteral("chosen")).toArray())
+    parsed.Chosen << key.toString();
   parsed.Status = object.value(QStringLiteral("status")).toInt();
   bool actionOk = false;
   parsed.Action = object.value(QStringLiteral("action")).toString().toULongLong(&actionOk);

@@ -35,6 +35,7 @@ enum : int {
   TEXT_CLOSE = 294,
   TEXT_WRITTEN = 295,
   TEXT_ORIGINS = 296, // one name per origin, separated by "|"
+  TEXT_CHOSEN_ONLY = 487,
   TEXT_SKIPPED_LINES = 297,
   TEXT_NOTE_NOT_KEPT = 298,
   TEXT_OTHER_UNIT_QUESTION = 304, // "... another unit (%1); the unit connected is %2. Load ...?"
@@ -231,8 +232,11 @@ void TFormHistory::ShowChanges() {
 
 QString TFormHistory::OriginText(const ChangeRecord &record) const {
   QString name = OriginName(m_module.Text(TEXT_ORIGINS), record.Source);
-  if (record.Source == ChangeRecord::Origin::FileLoad)
+  if (record.Source == ChangeRecord::Origin::FileLoad) {
     name = name.arg(QFileInfo(record.OriginDetail).fileName());
+    if (!record.Chosen.isEmpty())
+      name += QStringLiteral(", ") + m_module.Text(TEXT_CHOSEN_ONLY).arg(record.Chosen.join(QStringLiteral(", ")));
+  }
   else if (record.Source == ChangeRecord::Origin::Handler) {
     QString by;
     for (const TNoxSerialData *item : m_module.DataItems())

@@ -268,11 +268,13 @@ bool TFormMain::LoadConfigurationFile(const QString &fileName, QWidget *owner) {
     return false;
   // A customer's file loaded onto the wrong car overwrites the unit's whole
   // configuration: show what it will change before anything is written.
+  // Empty: the whole file; else only the parameters the fitter left ticked.
+  QList<const TNoxNumber *> chosen;
   if (m_alwaysCompare ||
       (m_compareBeforeLoad && NoxRegistryData->GetIntegerValue(QStringLiteral("NoCompare")) == 0)) {
     bool doNotShowAgain = false;
     const bool load =
-        TFormCompare::ConfirmLoad(m_module, fileName, owner ? owner : this, doNotShowAgain);
+        TFormCompare::ConfirmLoad(m_module, fileName, owner ? owner : this, doNotShowAgain, &chosen);
     if (doNotShowAgain)
       m_ui->ActionCompareBeforeLoad->setChecked(false); // and so the setting
     if (!load)
@@ -287,7 +289,8 @@ bool TFormMain::LoadConfigurationFile(const QString &fileName, QWidget *owner) {
   before.Compare(m_module, fileName);
   LoadSummary summary;
   const bool writeEveryValue = m_ui->ActionWriteEveryValue->isChecked();
-  const bool loaded = m_module.LoadConfiguration(fileName, writeEveryValue, &summary);
+  const bool loaded = chosen.isEmpty() ? m_module.LoadConfiguration(fileName, writeEveryValue, &summary)
+                                       : m_module.LoadChosenValues(fileName, chosen, writeEveryValue, &summary);
   after.Compare(m_module, fileName);
   // Worded again in the language of the moment after a switch.
   SetStatusDetail([this, summary, writeEveryValue, before, after] {

@@ -132,8 +132,8 @@ protected:
     }
   }
   // F3, the file name typed into the open dialog, then the answer to the
-  // comparison.
-  void LoadWithAnswer(const QString &answer) {
+  // comparison (keys that tick rows, then Return or Escape).
+  void LoadWithAnswer(const QStringList &answer) {
     ASSERT_TRUE(KeysTo(QStringLiteral("QMD652"), {"F3"}));
     // The open dialog comes up with the focus on its file name.
     ASSERT_TRUE(WaitUntil([&] { return Windows() >= 2; }));
@@ -141,7 +141,7 @@ protected:
     Keys({"ctrl+a", "type:" + Path("car.kfg"), "Return"});
     // The comparison's caption in Italian, the language of a first start.
     ASSERT_FALSE(Xdotool({"search", "--sync", "--onlyvisible", "--name", "Confronto"}, m_display).isEmpty());
-    Keys({answer});
+    Keys(answer);
     ASSERT_TRUE(WaitUntil([&] { return !Visible(QStringLiteral("Confronto")); }));
   }
   // The program's visible windows.
@@ -171,12 +171,16 @@ protected:
   QString m_lastOutput;
 };
 
-TEST_F(DesktopLoad, F3ShowsTheChangesEscWritesNothingEnterLoads) {
+TEST_F(DesktopLoad, F3ShowsTheChangesEscWritesNothingEnterLoadsTheTickedOnes) {
   ASSERT_EQ(Ecuctl({"save", Path("car.kfg")}), 0);
   const QByteArray saved = Memory();
-  ASSERT_EQ(Ecuctl({"set", "GiriCutOff=2500"}), 0);
+  ASSERT_EQ(Ecuctl({"set", "GiriCutOff=2500", "TEMPO_SOVRAPPOSIZIONE=0.6"}), 0);
   const QByteArray changed = Memory();
   ASSERT_EQ(changed.size(), 256);
+  // Only the cut-off speed is chosen: the overlap time (byte 216) stays.
+  QByteArray expected = saved;
+  expected[216] = changed.at(216);
+  ASSERT_NE(expected, changed);
 
   QProcessEnvironment environment = Environment();
   environment.insert(QStringLiteral("NOX_REPORT_STARTUP"), QStringLiteral("1"));
@@ -187,12 +191,14 @@ TEST_F(DesktopLoad, F3ShowsTheChangesEscWritesNothingEnterLoads) {
   ASSERT_TRUE(WaitForLine(m_program, "connected", 20000));
   ASSERT_TRUE(WaitUntil([&] { return Windows() == 1; })) << "the wait window of the read-all goes";
 
-  LoadWithAnswer(QStringLiteral("Escape"));
+  LoadWithAnswer({"Escape"});
   QThread::msleep(1000);
   EXPECT_FALSE(Visible(QStringLiteral("Caricamento"))) << "Esc must not load";
   EXPECT_EQ(Memory(), changed) << "Esc must leave the unit as it was";
 
-  LoadWithAnswer(QStringLiteral("Return"));
+  // The rows in item order: the overlap time, then the cut-off speed. None
+  // ticked, down to the second row, Space ticks it, Enter loads.
+  LoadWithAnswer({"ctrl+shift+a", "Down", "space", "Return"});
   // The load runs with its wait window; the cut-off speed comes in the
   // second pass.
   EXPECT_TRUE(WaitUntil([&] {
@@ -211,7 +217,7 @@ TEST_F(DesktopLoad, F3ShowsTheChangesEscWritesNothingEnterLoads) {
   EXPECT_EQ(m_program.exitCode(), 0) << m_program.readAllStandardError().toStdString();
   ASSERT_EQ(Ecuctl({"get", "GiriCutOff"}), 0);
   EXPECT_EQ(m_lastOutput, QStringLiteral("GiriCutOff=1500\n"));
-  EXPECT_EQ(Memory(), saved) << "the load puts back every byte the file was saved from";
+  EXPECT_EQ(Memory(), expected) << "the load puts back every chosen byte the file was saved from, and no other";
 }
 
 } // namespace

@@ -207,6 +207,62 @@ TEST_F(EcuctlTest, SaveDiffLoadRoundTrip) {
   EXPECT_EQ(Run({"diff", Path("car.kfg")}).exitCode, 0);
 }
 
+// A load of chosen values is the plain load of a file that differs from the
+// unit only in them (and what goes with them), byte for byte; an unknown key
+// writes nothing.
+TEST_F(EcuctlTest, LoadOnlyIsThePlainLoadOfAFileDifferingInTheChosenValues) {
+  auto memory = [this] {
+    QFile file(Path("unit.bin"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
+  auto setMemory = [this](const QByteArray &bytes) {
+    QFile file(Path("unit.bin"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+  };
+  ASSERT_EQ(Run({"identify"}).exitCode, 0);
+  const QByteArray start = memory();
+  ASSERT_FALSE(start.isEmpty());
+  // The file: the ignition type (its speeds follow), a speed, the overlap
+  // time, and values that are not chosen.
+  const QStringList chosenSets{"TIPO_ACCENSIONE=5", "GiriCutOff=1800", "TEMPO_SOVRAPPOSIZIONE=0.6"};
+  ASSERT_EQ(Run(QStringList{"set"} + chosenSets + QStringList{"RITARDO_LETTURA_SONDA=10", "TIPO_SONDA_LAMBDA=2",
+                                                             "VelIngrMinimo=70"})
+                .exitCode,
+            0);
+  ASSERT_EQ(Run({"save", Path("car.kfg")}).exitCode, 0);
+  // The same unit with only the chosen values changed, saved and loaded.
+  setMemory(start);
+  ASSERT_EQ(Run(QStringList{"set"} + chosenSets).exitCode, 0);
+  ASSERT_EQ(Run({"save", Path("chosen.kfg")}).exitCode, 0);
+  setMemory(start);
+  ASSERT_EQ(Run({"load", Path("chosen.kfg")}).exitCode, 0);
+  const QByteArray plainLoad = memory();
+  ASSERT_NE(plainLoad, start);
+
+  setMemory(start);
+  // Keys as read prints them, or item names, in any case.
+  const Result only = Run({"load", "--only", "GIRI CUTOFF,tempo_sovrapposizione", Path("car.kfg")});
+  ASSERT_EQ(only.exitCode, 0) << only.err.toStdString();
+  EXPECT_EQ(memory(), plainLoad);
+  EXPECT_TRUE(only.out.contains(QStringLiteral("(only TIPO ACCENSIONE"))) << only.out.toStdString();
+  // The change log names the file and the keys chosen.
+  const Result history = Run({"history", "show", "1", "--format", "json"});
+  const QJsonArray changes = QJsonDocument::fromJson(history.out.toUtf8()).array();
+  ASSERT_FALSE(changes.isEmpty()) << history.out.toStdString();
+  bool namesTheChoice = false;
+  for (const QJsonValue &change : changes)
+    namesTheChoice = namesTheChoice || change.toObject().value("detail").toString().contains(
+                                           QStringLiteral("car.kfg (only TIPO ACCENSIONE"));
+  EXPECT_TRUE(namesTheChoice) << history.out.toStdString();
+
+  setMemory(start);
+  const Result unknown = Run({"load", "--only", "GiriCutOff,NO SUCH KEY", Path("car.kfg")});
+  EXPECT_EQ(unknown.exitCode, 1);
+  EXPECT_TRUE(unknown.err.contains(QStringLiteral("\"NO SUCH KEY\""))) << unknown.err.toStdString();
+  EXPECT_EQ(memory(), start) << "nothing may be written";
+}
+
 TEST_F(EcuctlTest, DecryptAndEncryptAreInverse) {
   ASSERT_EQ(Run({"save", Path("car.kfg")}).exitCode, 0);
   const Result plain = Run({"decrypt", Path("car.kfg")});

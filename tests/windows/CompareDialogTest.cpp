@@ -3,11 +3,13 @@
 #include "WindowsFixture.h"
 #include "dataitems/TNoxConnection.h"
 #include "dataitems/TNoxNumber.h"
+#include "ecuconfig/ComparisonRows.h"
 #include "ecuconfig/TSerialDataModule.h"
 #include "platform/DynamicLibrary.h"
 #include "support/RecordingUserInterface.h"
 #include "support/SimulatedUnit.h"
 #include "translator/TTranslator.h"
+#include "windows/DesktopInbox.h"
 #include "windows/TFormCompare.h"
 #include "windows/TFormMain.h"
 
@@ -17,8 +19,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
-#include "windows/DesktopInbox.h"
-
+#include <QPushButton>
 #include <QTableWidget>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -417,3 +418,74 @@ TEST_F(LoadCommand, AFileFromTheDesktopIsHandedOverConnectsAndIsAlwaysCompared) 
 }
 
 } // namespace
+
+// The check boxes from the keyboard: Ctrl+Shift+A unticks every row (and
+// nothing is left to load), Ctrl+A ticks them all, Space turns the current
+// row and the rows that go with it, Enter loads only the ticked values.
+TEST_F(LoadCommand, KeysTickTheRowsAndEnterLoadsOnlyTheTickedValues) {
+  auto window = Open(true);
+  ASSERT_TRUE(m_module.SaveConfiguration(File()));
+  auto byte = [this](int address) {
+    std::int32_t value = -1;
+    m_module.NoxConnection->ProtocolObject()->ReadAtAddress(0, address, &value);
+    return value;
+  };
+  const int fileCutOff = byte(204), fileOverlap = byte(216);
+  ASSERT_TRUE(m_module.GiriCutOff->SetValue(2500));
+  ASSERT_TRUE(m_module.TEMPO_SOVRAPPOSIZIONE->SetValue(0.6));
+  ASSERT_TRUE(m_module.RITARDO_LETTURA_SONDA->SetValue(10));
+  const int unitOverlap = byte(216), unitDelay = byte(205);
+  ASSERT_NE(unitOverlap, fileOverlap);
+
+  bool shown = false;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto *dialog = qobject_cast<TFormCompare *>(QApplication::activeModalWidget());
+    if (!dialog)
+      return;
+    poll.stop();
+    shown = true;
+    QTableWidget *table = dialog->Table();
+    ASSERT_EQ(table->rowCount(), 3);
+    auto ticked = [&] {
+      QList<bool> rows;
+      for (int row = 0; row < table->rowCount(); ++row)
+        rows << dialog->RowChosen(row);
+      return rows;
+    };
+    int cutOffRow = -1;
+    for (int row = 0; row < table->rowCount(); ++row)
+      if (table->item(row, 0)->text() == ComparisonRows::CaptionOf(m_module, *m_module.GiriCutOff))
+        cutOffRow = row;
+    ASSERT_GE(cutOffRow, 0);
+    EXPECT_TRUE(table->item(cutOffRow, 3)->text().contains(ComparisonRows::CaptionOf(m_module, *m_module.TIPO_ACCENSIONE)))
+        << "the row says why the ignition type loads with it";
+    EXPECT_EQ(ticked(), (QList<bool>{true, true, true}));
+    QTest::keyClick(table, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(ticked(), (QList<bool>{false, false, false}));
+    EXPECT_FALSE(dialog->LoadButton()->isEnabled());
+    QTest::keyClick(table, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(ticked(), (QList<bool>{true, true, true}));
+    QTest::keyClick(table, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+    // Down to the cut-off row, Space twice turns it on and off, once more on.
+    for (int row = 0; row < cutOffRow; ++row)
+      QTest::keyClick(table, Qt::Key_Down);
+    QTest::keyClick(table, Qt::Key_Space);
+    EXPECT_TRUE(dialog->RowChosen(cutOffRow));
+    QTest::keyClick(table, Qt::Key_Space);
+    EXPECT_FALSE(dialog->RowChosen(cutOffRow));
+    QTest::keyClick(table, Qt::Key_Space);
+    QList<bool> onlyCutOff{false, false, false};
+    onlyCutOff[cutOffRow] = true;
+    EXPECT_EQ(ticked(), onlyCutOff);
+    EXPECT_TRUE(dialog->LoadButton()->isEnabled());
+    QTest::keyClick(table, Qt::Key_Return);
+  });
+  poll.start(10);
+  window->findChild<QAction *>(QStringLiteral("ActionCaricaFile"))->trigger();
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(byte(204), fileCutOff) << "the ticked value came from the file";
+  EXPECT_EQ(byte(216), unitOverlap) << "an unticked value stays as the unit had it";
+  EXPECT_EQ(byte(205), unitDelay);
+  EXPECT_EQ(m_module.GiriCutOff->GetValue(), 1500);
+}
