@@ -41,6 +41,19 @@ struct TDataRefresher::Request {
   bool Fetched = false;
 };
 
+// The bytes of a cycle on their way to the GUI thread.
+class TDataRefresher::DeliveryEvent final : public QEvent {
+public:
+  DeliveryEvent(std::vector<Request> requests, std::uint32_t now)
+      : QEvent(Type()), Requests(std::move(requests)), Now(now) {}
+  static QEvent::Type Type() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+  }
+  std::vector<Request> Requests;
+  std::uint32_t Now;
+};
+
 namespace {
 QThread::Priority ToQtPriority(TThreadPriority priority) {
   switch (priority) {
@@ -314,15 +327,21 @@ void TDataRefresher::ThreadCycle() {
   if (requests.empty() || !Fetch(requests))
     return;
   m_deliveryPending = true;
-  // Queued: the GUI thread delivers when it next processes events, and
-  // nobody waits for it. Stopped meanwhile, it delivers nothing, as a cycle
-  // never run. If this object goes first, Qt drops the call.
-  QMetaObject::invokeMethod(
-      this,
-      [this, requests = std::move(requests), now]() mutable {
-        m_deliveryPending = false;
-        if (m_thread->Running())
-          DeliverAll(requests, now);
-      },
-      Qt::QueuedConnection);
+  // Posted, and nobody waits for it. Ahead of the events already queued: a
+  // read that drops the line posts the line-state message during the read,
+  // yet the bytes it still delivered must reach the items first, as they
+  // did when the read ran on the GUI thread. If this object goes first, Qt
+  // drops the event.
+  QCoreApplication::postEvent(this, new DeliveryEvent(std::move(requests), now), Qt::HighEventPriority);
+}
+
+bool TDataRefresher::event(QEvent *e) {
+  if (e->type() != DeliveryEvent::Type())
+    return QObject::event(e);
+  auto &delivery = static_cast<DeliveryEvent &>(*e);
+  m_deliveryPending = false;
+  // Stopped meanwhile: nothing, as a cycle never run.
+  if (m_thread->Running())
+    DeliverAll(delivery.Requests, delivery.Now);
+  return true;
 }

@@ -45,6 +45,8 @@ public:
   TThreadPriority Priority() const { return m_priority; }
   void SetPriority(TThreadPriority value);
 
+  bool event(QEvent *e) override;
+
   // One refresh cycle run from the GUI thread, delivered before it returns
   // (the thread's cycles deliver later, through the event queue). Public so
   // that due-ness can be checked cycle by cycle.
@@ -60,6 +62,7 @@ private:
   struct REFRESH_CLIENT;
   struct REFRESH_ELEMENT;
   struct Request;
+  class DeliveryEvent;
   REFRESH_ELEMENT *FindElement(std::uint32_t dataCode, int index) const;
   REFRESH_CLIENT *FindClient(QObject *target, std::uint32_t dataCode, int index) const;
   // Any thread: the requests with a due client at now, each with those clients.
