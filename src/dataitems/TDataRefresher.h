@@ -1,18 +1,25 @@
 #pragma once
 #include <QObject>
 #include <QPointer>
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
+class ProtocolLine;
 class TNoxConnection;
 class TRefreshThread;
 
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
 // Polls the protocol library for live values. A background thread paces the
-// cycles; every cycle runs on the GUI thread, fetches each due request once
-// and hands the result to every subscriber that is due.
+// cycles; each cycle finds the due requests, reads each once on the
+// connection's line thread and hands the bytes to the GUI thread without
+// waiting, where every subscriber that was due gets them.
+//
+// Subscriptions belong to the GUI thread; the fields the pacing thread reads
+// to find what is due are guarded by a mutex.
 class TDataRefresher : public QObject {
   Q_OBJECT
 public:
@@ -38,12 +45,15 @@ public:
   TThreadPriority Priority() const { return m_priority; }
   void SetPriority(TThreadPriority value);
 
-  // One refresh cycle; the thread asks for it on the GUI thread. Public so
+  bool event(QEvent *e) override;
+
+  // One refresh cycle run from the GUI thread, delivered before it returns
+  // (the thread's cycles deliver later, through the event queue). Public so
   // that due-ness can be checked cycle by cycle.
   void RunCycle();
 
   // Cycles run so far (whether or not anything was due), for inspection.
-  std::uint64_t CycleCount() const { return m_cycleCount; }
+  std::uint64_t CycleCount() const { return m_cycleCount.load(); }
   // Subscriptions, for inspection: elements and clients per element.
   int ElementCount() const;
   int ClientCount(std::uint32_t dataCode, int index) const;
@@ -51,14 +61,29 @@ public:
 private:
   struct REFRESH_CLIENT;
   struct REFRESH_ELEMENT;
+  struct Request;
+  class DeliveryEvent;
   REFRESH_ELEMENT *FindElement(std::uint32_t dataCode, int index) const;
   REFRESH_CLIENT *FindClient(QObject *target, std::uint32_t dataCode, int index) const;
-  bool Fetch(REFRESH_ELEMENT &element);
-  void Deliver(REFRESH_ELEMENT &element, QObject *target);
+  // Any thread: the requests with a due client at now, each with those clients.
+  std::vector<Request> DueRequests(std::uint32_t now);
+  // Any thread but the line thread: reads the requests there. False when
+  // nothing was read.
+  bool Fetch(std::vector<Request> &requests);
+  // GUI thread.
+  void DeliverAll(std::vector<Request> &requests, std::uint32_t now);
+  void Deliver(Request &request, QObject *target);
+  // The pacing thread's cycle.
+  void ThreadCycle();
 
+  mutable std::mutex m_mutex; // guards what ThreadCycle reads, see the structs
   std::vector<std::shared_ptr<REFRESH_ELEMENT>> m_elements;
   QPointer<TNoxConnection> m_connection;
-  std::uint64_t m_cycleCount = 0;
+  std::shared_ptr<ProtocolLine> m_line; // guarded by m_mutex
+  std::atomic<std::uint64_t> m_cycleCount{0};
+  // A delivery is queued to the GUI thread: no new read until it has run, so
+  // a busy GUI thread never finds a backlog of old values.
+  std::atomic<bool> m_deliveryPending{false};
   int m_sleepTime = 20;
   TThreadPriority m_priority = tpNormal;
   std::unique_ptr<TRefreshThread> m_thread;

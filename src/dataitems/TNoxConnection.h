@@ -1,7 +1,7 @@
 #pragma once
 #include "NoxProtocolObject.h"
 #include "dataitems/ProtocolLibraryLoader.h"
-#include "dataitems/ReentrantLock.h"
+#include "dataitems/ProtocolLine.h"
 #include "platform/UserAction.h"
 
 #include <QObject>
@@ -10,7 +10,9 @@
 
 // Owns the protocol library and its one protocol object: loads the library on
 // first use, checks its version, guards every exchange with Lock() and
-// unloads it again.
+// unloads it again. Every call into the library, its entry points included,
+// is made on the connection's line thread (ProtocolLine); the objects handed
+// out here pass each operation to it and wait for the answer.
 class TNoxConnection : public QObject {
   Q_OBJECT
 public:
@@ -37,16 +39,21 @@ public:
   // Null whenever Loaded() is false. Every exchange goes through it: the
   // library's own object, or one that stands in front of it (the read-all's
   // cache, a load's dry run).
-  NoxProtocolObject *ProtocolObject() const { return m_frontObject ? m_frontObject : m_protocolObject; }
-  // The library's own object, whatever stands in front of it.
-  NoxProtocolObject *LibraryObject() const { return m_protocolObject; }
+  NoxProtocolObject *ProtocolObject() const { return m_frontObject ? m_frontObject : m_protocolObject.get(); }
+  // The library's own object, whatever stands in front of it (reached on the
+  // line thread like every other call).
+  NoxProtocolObject *LibraryObject() const { return m_protocolObject.get(); }
   // Puts an object in front of the library's own for every caller, or takes
   // it away (null); the caller keeps ownership. Only while loaded; freeing
   // the library takes it away.
   void SetFrontObject(NoxProtocolObject *object);
   NoxProtocolObject *FrontObject() const { return m_frontObject; }
 
-  ReentrantLock &Lock() { return m_lock; }
+  ReentrantLock &Lock() { return m_line->Lock(); }
+  // The line thread; shared with the refresher, which runs its reads there.
+  // It outlives the connection as long as someone holds it, but stops with
+  // the connection and refuses every job from then on.
+  std::shared_ptr<ProtocolLine> Line() const { return m_line; }
 
   // Replaces how the library is reached (tests hand in objects of their own).
   // Only while unloaded.
@@ -59,10 +66,15 @@ private:
   QString m_dllName = QStringLiteral("ProtoNox.dll");
   bool m_autoLoadLibrary = true;
   bool m_loaded = false;
-  NoxProtocolObject *m_protocolObject = nullptr;
+  // Loads, checks and creates on the line thread.
+  bool LoadOnLine();
+  bool VersionAccepted();
+
+  std::shared_ptr<ProtocolLine> m_line;
+  std::unique_ptr<LineProtocolObject> m_protocolObject;
   NoxProtocolObject *m_frontObject = nullptr;
+  // Used on the line thread only (while the caller waits for it).
   ProtocolEntryPoints m_entryPoints;
   std::unique_ptr<ProtocolLibraryLoader> m_loader;
-  ReentrantLock m_lock;
   OncePerUserAction m_loadFailureSaid;
 };

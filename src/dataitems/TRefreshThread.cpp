@@ -1,11 +1,10 @@
 #include "dataitems/TRefreshThread.h"
 
-#include <QMetaObject>
 #include <algorithm>
 #include <chrono>
 
-TRefreshThread::TRefreshThread(QObject *guiContext, std::function<void()> cycle, int sleepTime)
-    : m_guiContext(guiContext), m_cycle(std::move(cycle)), m_sleepTime(std::max(20, sleepTime)) {}
+TRefreshThread::TRefreshThread(std::function<void()> cycle, int sleepTime)
+    : m_cycle(std::move(cycle)), m_sleepTime(std::max(20, sleepTime)) {}
 
 TRefreshThread::~TRefreshThread() { Terminate(); }
 
@@ -53,33 +52,11 @@ void TRefreshThread::run() {
     m_wake.wait_for(lock, std::chrono::milliseconds(m_sleepTime.load()), [this] { return m_terminated.load(); });
     if (m_terminated)
       break;
-
-    const std::uint64_t ticket = ++m_requested;
-    QObject *context = m_guiContext.data();
-    if (!context)
-      break;
-    // Queued: the GUI thread runs it when it next processes events. If the
-    // context is destroyed first, Qt drops the call.
-    QMetaObject::invokeMethod(context, [this, ticket] { RunCycleOnGuiThread(ticket); }, Qt::QueuedConnection);
-    m_wake.wait(lock, [this, ticket] { return m_terminated || m_completed >= ticket; });
+    // Unlocked: stopping and resuming must not wait for a read on the line.
+    lock.unlock();
+    if (m_cycle)
+      m_cycle();
+    lock.lock();
   }
   m_suspended = true;
-}
-
-void TRefreshThread::RunCycleOnGuiThread(std::uint64_t ticket) {
-  // The thread is told the cycle is over however it ends, an exception from
-  // a handler included; otherwise it would wait for ever.
-  struct Completion {
-    TRefreshThread &thread;
-    std::uint64_t ticket;
-    ~Completion() {
-      {
-        std::lock_guard<std::mutex> guard(thread.m_mutex);
-        thread.m_completed = std::max(thread.m_completed, ticket);
-      }
-      thread.m_wake.notify_all();
-    }
-  } completion{*this, ticket};
-  if (!m_terminated && m_cycle)
-    m_cycle();
 }

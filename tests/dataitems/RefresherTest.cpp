@@ -14,6 +14,18 @@
 
 namespace {
 
+// Waits without processing events: the refresh thread reads on its own.
+bool WaitForReads(const FakeProtocolObject &object, int reads) {
+  QElapsedTimer timer;
+  timer.start();
+  while (object.CountOf("ReadPacket") < reads) {
+    if (timer.elapsed() > 5000)
+      return false;
+    QThread::msleep(1);
+  }
+  return true;
+}
+
 // Cycles are run by hand against a hand-driven clock; the thread sleeps so
 // long that it never asks for one itself.
 class RefresherTest : public ::testing::Test {
@@ -304,6 +316,8 @@ TEST(RefresherThread, DestroyingWhileACycleIsPendingNeitherHangsNorDelivers) {
   FakeConnection fake;
   auto &object = fake.Object();
   auto item = std::make_unique<TNoxPacketData>();
+  int deliveries = 0;
+  item->OnGetData = [&](TNoxSerialData *) { ++deliveries; };
   {
     TDataRefresher refresher;
     refresher.SetConnection(&fake.Connection);
@@ -311,11 +325,12 @@ TEST(RefresherThread, DestroyingWhileACycleIsPendingNeitherHangsNorDelivers) {
     item->SetTimeInterval(20);
     item->SetActive(true);
     refresher.SetRunning(true);
-    // The thread asks for a cycle and waits; we never let it run.
-    QThread::msleep(60);
+    // The thread reads on the line and queues the bytes; we never let the
+    // delivery run.
+    ASSERT_TRUE(WaitForReads(object, 1));
   }
   QCoreApplication::processEvents();
-  EXPECT_EQ(object.CountOf("ReadPacket"), 0);
+  EXPECT_EQ(deliveries, 0);
 }
 
 TEST(RefresherThread, ThousandCreateStartStopDestroyCyclesDoNotHang) {

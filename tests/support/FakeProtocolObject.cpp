@@ -3,6 +3,7 @@
 #include "dataitems/ReentrantLock.h"
 
 QStringList FakeProtocolObject::CallNames() const {
+  std::lock_guard<std::mutex> guard(m_callsMutex);
   QStringList names;
   for (const QString &call : Calls)
     names << call.section(QLatin1Char(' '), 0, 0);
@@ -10,6 +11,7 @@ QStringList FakeProtocolObject::CallNames() const {
 }
 
 int FakeProtocolObject::CountOf(const QString &prefix) const {
+  std::lock_guard<std::mutex> guard(m_callsMutex);
   int count = 0;
   for (const QString &call : Calls)
     if (call.startsWith(prefix))
@@ -19,7 +21,10 @@ int FakeProtocolObject::CountOf(const QString &prefix) const {
 
 void FakeProtocolObject::Record(const QString &call) {
   const int depth = WatchedLock ? WatchedLock->Depth() : 0;
-  Calls << call + QStringLiteral(" lock=%1").arg(depth);
+  {
+    std::lock_guard<std::mutex> guard(m_callsMutex);
+    Calls << call + QStringLiteral(" lock=%1").arg(depth);
+  }
   if (OnCall)
     OnCall(call);
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 
 class ReentrantLock;
 
@@ -33,6 +34,8 @@ public:
   // Runs inside every call, after it was recorded (lets a test act mid-sequence).
   std::function<void(const QString &call)> OnCall;
 
+  // Appended on the line thread; a test that reads it while the refresh
+  // thread runs uses CountOf, which takes the object's mutex.
   QStringList Calls;
   // Recorded calls without the lock note.
   QStringList CallNames() const;
@@ -65,6 +68,7 @@ public:
 
 private:
   void Record(const QString &call);
+  mutable std::mutex m_callsMutex;
 };
 
 // Hands a connection fake objects instead of loading a file. The test keeps
