@@ -194,8 +194,10 @@ TEST_F(HistoryWindow, DatesFollowTheChosenLanguage) {
   Connect();
   const QDateTime started = Main->History().Connections().value(0).Started.toLocalTime();
   QStringList shown;
-  for (const auto &[language, locale] : {std::pair{0, "it"}, std::pair{1, "en"}}) {
-    Main->SelectLanguage(language);
+  for (const auto &choice : {std::pair{0, "it"}, std::pair{1, "en"}}) {
+    // Named apart: a lambda may not capture a structured binding in C++20.
+    const char *const locale = choice.second;
+    Main->SelectLanguage(choice.first);
     OpenHistory([&](TFormHistory &window) {
       shown << window.ConnectionList()->item(0, TFormHistory::DateColumn)->text();
       EXPECT_EQ(shown.last(), QLocale(QLatin1String(locale)).toString(started, QLocale::ShortFormat));
