@@ -40,7 +40,6 @@ constexpr int TEXT_NOT_READ_AT_CONNECT = 330;
 constexpr int TEXT_NOT_SAVED_UNREAD = 331;
 constexpr int TEXT_CONNECTION_REFUSED = 332;
 constexpr int TEXT_PRESS_CTRL_C = 333;
-constexpr int TEXT_OVER_REV_CORRECTED = 343;
 constexpr int TEXT_CONFIGURATION_SAVED = 344;
 constexpr int TEXT_FILE_ERROR_CAPTION = 99;
 constexpr int TEXT_FILE_UNREADABLE = 100;
