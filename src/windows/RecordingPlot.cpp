@@ -172,17 +172,24 @@ void RecordingPlot::PaintTraces(QPainter &painter) const {
       return plot.bottom() - 2 - static_cast<int>((value - low) / span * (plot.height() - 4));
     };
     const QColor color = TraceColor(static_cast<qsizetype>(trace));
+    // Pale, but opaque: blending a day of strokes would cost ten times more.
+    const QColor base = palette().base().color();
+    const auto pale = [&base](int part, int whole) { return (part * 45 + whole * 210) / 255; };
+    const QColor spread(pale(color.red(), base.red()), pale(color.green(), base.green()),
+                        pale(color.blue(), base.blue()));
     painter.setPen(QPen(color, 1));
-    // One vertical stroke per pixel column from its lowest to its highest
-    // value, joined to the next column that has rows; a row that holds no
-    // number breaks the line.
+    // Per pixel column the spread of its rows, lowest to highest, as a pale
+    // stroke, and their mean as the line: a day of a quickly changing value
+    // stays readable instead of filling the plot. A row that holds no number
+    // breaks the line.
     int lastX = INT_MIN, lastY = INT_MIN;
     for (int x = 0; x < width; ++x) {
       const qsizetype from = columnStart[static_cast<std::size_t>(x)];
       const qsizetype to = columnStart[static_cast<std::size_t>(x) + 1];
       if (from >= to)
         continue;
-      double columnLow = INFINITY, columnHigh = -INFINITY;
+      double columnLow = INFINITY, columnHigh = -INFINITY, sum = 0;
+      qsizetype count = 0;
       bool gap = false;
       for (qsizetype row = from; row < to; ++row) {
         const double value = column[static_cast<std::size_t>(row)];
@@ -192,18 +199,23 @@ void RecordingPlot::PaintTraces(QPainter &painter) const {
         }
         columnLow = std::min(columnLow, value);
         columnHigh = std::max(columnHigh, value);
+        sum += value;
+        ++count;
       }
-      if (!(columnLow <= columnHigh)) {
+      if (count == 0) {
         lastY = INT_MIN;
         continue;
       }
       const int px = plot.left() + x, top = y(columnHigh), bottom = y(columnLow);
+      const int mean = y(sum / static_cast<double>(count));
+      if (bottom > top)
+        painter.fillRect(px, top, 1, bottom - top + 1, spread);
       if (lastY != INT_MIN && !gap)
-        painter.drawLine(lastX, lastY, px, (top + bottom) / 2);
-      // A filled column is far cheaper than a line for a dense day.
-      painter.fillRect(px, top, 1, bottom - top + 1, color);
+        painter.drawLine(lastX, lastY, px, mean);
+      else
+        painter.drawPoint(px, mean);
       lastX = px;
-      lastY = gap ? INT_MIN : (top + bottom) / 2;
+      lastY = gap ? INT_MIN : mean;
     }
   }
 }
