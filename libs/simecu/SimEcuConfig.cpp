@@ -122,6 +122,13 @@ std::optional<std::string> apply(SimEcuConfig &config, const std::string &key, s
     return assignCount(config.loseConnectionAfter);
   if (key == "default_acquired_after_ms")
     return assignCount(config.defaultAcquiredAfterMs);
+  if (key == "engine_time_ms") {
+    std::uint32_t ms = 0;
+    if (const auto error = assignCount(ms))
+      return error;
+    config.engineTimeMs = ms;
+    return std::nullopt;
+  }
   if (key == "refuse_connect")
     return assignBool(config.refuseConnect);
   if (key == "no_identification")

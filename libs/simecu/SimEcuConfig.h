@@ -27,6 +27,9 @@ public:
   std::string memoryImage;
   bool persist = false;
   std::uint32_t defaultAcquiredAfterMs = 3000;
+  // When set (>= 0), the live values are those of this moment after the
+  // connect, whenever they are read: two runs then see the same engine.
+  std::int64_t engineTimeMs = -1;
 
   // Bad lines are reported on `diagnostics` as "<origin>:<line>: ..." and
   // skipped; parsing never fails as a whole.

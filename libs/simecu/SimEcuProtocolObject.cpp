@@ -137,7 +137,9 @@ bool SimEcuProtocolObject::ReadPacket(std::uint32_t, std::uint8_t *bytes, std::i
   endExchange();
   if (bytes == nullptr || length == nullptr || *length <= 0)
     return fail(StatusBadArgument);
-  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - m_connectedAt);
+  const auto elapsed = m_config.engineTimeMs >= 0
+                           ? std::chrono::milliseconds(m_config.engineTimeMs)
+                           : std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - m_connectedAt);
   const StatusPacketModel::Packet packet = StatusPacketModel::compute(m_memory.bytes(), elapsed);
   // A short buffer gets the head of the packet, never more than it holds.
   const auto delivered = std::min(static_cast<std::size_t>(*length), packet.size());

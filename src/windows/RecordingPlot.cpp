@@ -174,7 +174,7 @@ void RecordingPlot::PaintTraces(QPainter &painter) const {
     const QColor color = TraceColor(static_cast<qsizetype>(trace));
     // Pale, but opaque: blending a day of strokes would cost ten times more.
     const QColor base = palette().base().color();
-    const auto pale = [&base](int part, int whole) { return (part * 45 + whole * 210) / 255; };
+    const auto pale = [](int part, int whole) { return (part * 45 + whole * 210) / 255; };
     const QColor spread(pale(color.red(), base.red()), pale(color.green(), base.green()),
                         pale(color.blue(), base.blue()));
     painter.setPen(QPen(color, 1));

@@ -127,7 +127,9 @@ Recording ConnectAndRecord(const QByteArray &unitLines, bool everyRead) {
   const QString configPath = dir.filePath(QStringLiteral("simecu.ini"));
   QFile config(configPath);
   EXPECT_TRUE(config.open(QIODevice::WriteOnly));
-  config.write("latency_ms = 0\ndefault_acquired_after_ms = 3600000\n" + unitLines);
+  // The engine held at one moment: the two runs read the live values at
+  // different times, and a slow machine must not tell them apart.
+  config.write("latency_ms = 0\ndefault_acquired_after_ms = 3600000\nengine_time_ms = 5000\n" + unitLines);
   config.close();
   qputenv("NOX_SIMECU_CONFIG", configPath.toLocal8Bit());
 

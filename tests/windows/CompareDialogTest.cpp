@@ -445,6 +445,9 @@ TEST_F(LoadCommand, KeysTickTheRowsAndEnterLoadsOnlyTheTickedValues) {
       return;
     poll.stop();
     shown = true;
+    // The dialog's keys are shortcuts: they work once its window is active,
+    // which a slow machine (the sanitizers) may take a moment to make it.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
     QTableWidget *table = dialog->Table();
     ASSERT_EQ(table->rowCount(), 3);
     auto ticked = [&] {

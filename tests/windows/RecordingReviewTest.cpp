@@ -118,7 +118,7 @@ TEST_F(RecordingReview, TheCursorAndTheZoomFollowTheKeysAndEscCloses) {
       {Qt::Key_0, Qt::NoModifier, 585, whole},    {Qt::Key_Home, Qt::NoModifier, 0, whole},
   };
   for (const Step &step : steps) {
-    SCOPED_TRACE(QTest::toString(QKeySequence(step.Key | step.Modifiers)));
+    SCOPED_TRACE(QKeySequence(step.Key | step.Modifiers).toString().toStdString());
     QTest::keyClick(plot, step.Key, step.Modifiers);
     EXPECT_EQ(plot->CursorRow(), step.Cursor);
     EXPECT_NEAR(static_cast<double>(plot->ViewTo() - plot->ViewFrom()), static_cast<double>(step.Width), 2);
