@@ -51,6 +51,8 @@ QString ConfigWindowRules::LimitsHint(const TNoxSerialData &item) {
 }
 
 QString ConfigWindowRules::LimitsHint(double low, double high, const QString &unit) {
-  return QStringLiteral("(") + FloatToText(low) + QStringLiteral(";") + FloatToText(high) + QStringLiteral(" ") +
-         unit + QStringLiteral(")");
+  // A count has no unit, and no blank before the bracket either.
+  const QString after = unit.isEmpty() ? QString() : QLatin1Char(' ') + unit;
+  return QStringLiteral("(") + FloatToText(low) + QStringLiteral(";") + FloatToText(high) + after +
+         QStringLiteral(")");
 }

@@ -256,6 +256,23 @@ TEST_F(EcuctlTest, LoadOnlyIsThePlainLoadOfAFileDifferingInTheChosenValues) {
                                            QStringLiteral("car.kfg (only TIPO ACCENSIONE"));
   EXPECT_TRUE(namesTheChoice) << history.out.toStdString();
 
+  // The same faults from the same start: a refused ignition type or speed,
+  // an address the unit does not know, a line lost halfway. Both ways leave
+  // the same bytes and exit alike.
+  for (const char *fault : {"write_fail = 163", "write_fail = 204", "undefined = 204", "lose_connection_after = 6"}) {
+    SCOPED_TRACE(fault);
+    Configure({QString::fromLatin1(fault)});
+    setMemory(start);
+    const Result plain = Run({"load", Path("chosen.kfg")});
+    const QByteArray plainBytes = memory();
+    setMemory(start);
+    const Result chosen = Run({"load", "--only", "GiriCutOff,TEMPO_SOVRAPPOSIZIONE", Path("car.kfg")});
+    EXPECT_NE(chosen.exitCode, 0);
+    EXPECT_EQ(chosen.exitCode, plain.exitCode) << chosen.err.toStdString();
+    EXPECT_EQ(memory().toHex(' ').toStdString(), plainBytes.toHex(' ').toStdString());
+  }
+  Configure({});
+
   setMemory(start);
   const Result unknown = Run({"load", "--only", "GiriCutOff,NO SUCH KEY", Path("car.kfg")});
   EXPECT_EQ(unknown.exitCode, 1);

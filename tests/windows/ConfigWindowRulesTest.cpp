@@ -59,6 +59,8 @@ TEST(SwitchType, BitsSelectTheChoiceAndADisconnectedUnitShowsTheIndicator) {
 
 TEST_F(ConfigRules, LimitsHintShowsLimitsAndUnitInTheLocalesForm) {
   EXPECT_EQ(ConfigWindowRules::LimitsHint(*Module.GiriPerCambio), QStringLiteral("(1000;6000 RPM)"));
+  EXPECT_EQ(ConfigWindowRules::LimitsHint(*Module.NUMERO_RIPETIZIONI_ONDA), QStringLiteral("(0;255)"))
+      << "a count: no seconds, no blank";
   TNoxNumber &item = *Module.GiriCutOff;
   item.SetValueMin(0);
   item.SetValueMax(5000);
