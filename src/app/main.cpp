@@ -4,6 +4,7 @@
 #include "windows/DesktopInbox.h"
 #include "windows/DesktopUserInterface.h"
 #include "windows/NoxApplication.h"
+#include "windows/PaintingClock.h"
 #include "windows/RecordingActions.h"
 #include "windows/StartupReport.h"
 #include "windows/TFormConfig.h"
@@ -85,6 +86,12 @@ int main(int argc, char **argv) {
 
   try {
     DesktopUserInterface ui;
+    // The unit's mandated waits keep the windows painted (input blocked).
+    PaintingClock clock(ui);
+    Clock::SetCurrent(&clock);
+    struct ClockBack {
+      ~ClockBack() { Clock::SetCurrent(nullptr); }
+    } clockBack;
     // Created in this order, destroyed in the reverse one: the configuration
     // window leaves the core, the main window writes the settings back, then
     // the data module closes the connection.

@@ -7,11 +7,15 @@
 #include "support/WaitFor.h"
 #include "translator/TTranslator.h"
 #include "windows/DesktopUserInterface.h"
+#include "windows/PaintingClock.h"
 #include "windows/TFormAttesa.h"
 #include "windows/TFormConfig.h"
 #include "windows/TFormMain.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QComboBox>
+#include <QElapsedTimer>
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
@@ -275,6 +279,130 @@ TEST_F(WaitWindowOnTheUnit, EraseWaitBelongsToTheConfigurationWindowWhichGetsThe
   EXPECT_EQ(FormAttesa, nullptr);
   EXPECT_TRUE(WaitFor([&] { return QApplication::activeWindow() == &form; }));
   EXPECT_EQ(QApplication::focusWidget(), reset);
+}
+
+} // namespace
+
+namespace {
+
+// What the windows did while the unit's mandated wait ran.
+struct DuringTheWait {
+  int Ticks = 0;  // a 20 ms timer of the window's own
+  int Paints = 0; // repaints asked for and done
+  qint64 LongestWaitMs = 0;
+};
+
+class MandatedWaitTest : public WaitWindowOnTheUnit {
+protected:
+  void SetUp() override {
+    WaitWindowOnTheUnit::SetUp();
+    Clock::SetCurrent(&Painting);
+  }
+  void TearDown() override {
+    Clock::SetCurrent(nullptr);
+    WaitWindowOnTheUnit::TearDown();
+  }
+
+  // Runs the fitter's command with a probe that repaints the window and
+  // presses keys on it whenever the wait is on.
+  DuringTheWait Run(QWidget &window, QWidget *keyTarget, const std::function<void()> &command) {
+    DuringTheWait seen;
+    PaintCounter counter(window, Painting, seen.Paints);
+    QElapsedTimer waitStarted;
+    QTimer probe;
+    probe.setInterval(20);
+    QObject::connect(&probe, &QTimer::timeout, &probe, [&] {
+      if (!Painting.Waiting())
+        return;
+      if (!waitStarted.isValid())
+        waitStarted.start();
+      seen.LongestWaitMs = std::max(seen.LongestWaitMs, waitStarted.elapsed());
+      ++seen.Ticks;
+      window.update();
+      QTest::keyClick(keyTarget, Qt::Key_Space);
+      QTest::keyClick(&window, Qt::Key_Q, Qt::AltModifier);
+    });
+    probe.start();
+    command();
+    return seen;
+  }
+
+  class PaintCounter : public QObject {
+  public:
+    PaintCounter(QWidget &window, const PaintingClock &clock, int &paints)
+        : m_window(window), m_clock(clock), m_paints(paints) {
+      window.installEventFilter(this);
+    }
+    ~PaintCounter() override { m_window.removeEventFilter(this); }
+    bool eventFilter(QObject *watched, QEvent *event) override {
+      if (event->type() == QEvent::Paint && m_clock.Waiting())
+        ++m_paints;
+      return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    QWidget &m_window;
+    const PaintingClock &m_clock;
+    int &m_paints;
+  };
+
+  PaintingClock Painting{Desktop};
+};
+
+TEST_F(MandatedWaitTest, TheWindowRepaintsAndDropsInputWhileTheUnitSettles) {
+  TFormConfig form(Module);
+  Connect();
+  Module.DataRefresher->SetRunning(true);
+  window_test::ShowActive(&form);
+  const int flagsByte = 164; // economy drive: bit value 8
+  const int flagsBefore = UnitByte(flagsByte);
+  auto *economy = window_test::ChildOf<TNoxCheckBox>(&form, "NoxCheckBoxGuidaEco");
+  auto *ignition = window_test::ChildOf<QComboBox>(&form, "NoxComboTipoAcc");
+  ASSERT_EQ(QApplication::focusWidget(), ignition);
+  const int ignitionBefore = ignition->currentIndex();
+
+  struct Case {
+    const char *Name;
+    std::function<void()> Command;
+  };
+  const Case cases[] = {
+      {"an ignition-type change",
+       [&] {
+         QTest::keyClick(ignition, Qt::Key_Return);
+         QTest::keyClick(ignition->view(), Qt::Key_Down);
+         QTest::keyClick(ignition->view(), Qt::Key_Return);
+         // The focus is given back once the window is active again.
+         EXPECT_TRUE(WaitFor([&] { return QApplication::focusWidget() == ignition; }));
+       }},
+      {"the erase",
+       [&] {
+         // From the last page's first field up to the erase button.
+         QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+         QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+         ASSERT_EQ(QApplication::focusWidget(), window_test::ChildOf<QPushButton>(&form, "ButtonReset"))
+             << QApplication::focusWidget()->objectName().toStdString();
+         QTimer::singleShot(0, [] {
+           auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+           ASSERT_NE(box, nullptr);
+           box->button(QMessageBox::Yes)->click();
+         });
+         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+       }},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.Name);
+    const DuringTheWait seen = Run(form, economy, c.Command);
+    EXPECT_GE(seen.Ticks, 20) << "the window's timers stood still";
+    EXPECT_GT(seen.Paints, 0) << "the window did not repaint";
+    EXPECT_GE(seen.LongestWaitMs, 800) << "the wait was cut short";
+    EXPECT_TRUE(form.isVisible()) << "Alt+Q closed the window during the wait";
+    EXPECT_FALSE(Desktop.InputBlocked());
+    if (c.Name == cases[0].Name) {
+      EXPECT_EQ(UnitByte(flagsByte), flagsBefore) << "the box took a key during the wait";
+      EXPECT_NE(ignition->currentIndex(), ignitionBefore);
+    }
+  }
 }
 
 } // namespace
