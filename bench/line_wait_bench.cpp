@@ -16,6 +16,7 @@
 #include "ecuconfig/TSerialDataModule.h"
 
 #include "SimulatedUnitConfig.h"
+#include "ThreadStateSampler.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -40,32 +41,6 @@ public:
   }
 };
 
-struct Samples {
-  long long Waiting = 0, Idle = 0, Running = 0, Other = 0;
-  long long Total() const { return Waiting + Idle + Running + Other; }
-};
-
-// Samples the thread's state until stop is set.
-void Sample(const QString &file, const std::atomic<bool> &stop, Samples &samples) {
-  QFile syscall(file);
-  while (!stop.load()) {
-    if (syscall.open(QIODevice::ReadOnly)) {
-      const QByteArray line = syscall.readAll();
-      syscall.close();
-      bool number = false;
-      const int call = line.split(' ').value(0).trimmed().toInt(&number);
-      if (!number)
-        ++samples.Running; // "running": in user space
-      else if (call == 35 || call == 230 || call == 202) // nanosleep, clock_nanosleep, futex
-        ++samples.Waiting;
-      else if (call == 7 || call == 271 || call == 232 || call == 281) // poll, ppoll, epoll_wait, epoll_pwait
-        ++samples.Idle;
-      else
-        ++samples.Other;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-}
 } // namespace
 
 int main(int argc, char **argv) {

@@ -1,6 +1,7 @@
 #include "windows/NoxApplication.h"
 
 #include "platform/UserAction.h"
+#include "windows/TimingReport.h"
 
 #include <QMessageBox>
 
@@ -28,8 +29,11 @@ NoxApplication::NoxApplication(int &argc, char **argv) : QApplication(argc, argv
 
 bool NoxApplication::notify(QObject *receiver, QEvent *event) {
   try {
-    if (!IsUserInput(event->type()))
-      return QApplication::notify(receiver, event);
+    if (!IsUserInput(event->type())) {
+      const bool handled = QApplication::notify(receiver, event);
+      TimingReport::AfterEvent(receiver, event);
+      return handled;
+    }
     const UserAction action; // until the event is handled, modal loops inside it included
     return QApplication::notify(receiver, event);
   } catch (...) {
