@@ -723,15 +723,14 @@ protected:
 
   // Starts a load on a slow unit and kills it once the unit has taken a few
   // of its values.
-  void KillInTheMiddleOfALoad(const QByteArray &start) {
+  void KillInTheMiddleOfALoad(const QByteArray &start, const QStringList &load) {
     Configure({QStringLiteral("latency_ms = 15")});
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("NOX_SIMECU_CONFIG"), Path("unit.ini"));
     environment.insert(QStringLiteral("NOX_HISTORY_DIR"), Path("history"));
     process.setProcessEnvironment(environment);
-    process.start(DynamicLibrary::ExecutableFolder() + QStringLiteral("/ecuctl"),
-                  {QStringLiteral("load"), QStringLiteral("--write-all"), Path("other.kfg")});
+    process.start(DynamicLibrary::ExecutableFolder() + QStringLiteral("/ecuctl"), load);
     // The connect on the slow line comes first: up to 20 s on a busy machine.
     const auto loading = [&] {
       const QByteArray now = Memory();
@@ -756,17 +755,30 @@ TEST_F(RecoveryTest, ALoadCutShortIsFinishedOrPutBackOrLeft) {
   ASSERT_EQ(Run({"load", Path("other.kfg")}).exitCode, 0);
   const QByteArray loaded = Memory();
   ASSERT_NE(loaded, start);
+  // Only the ignition type, with the speeds it converts; not the TPS.
+  const char *chosenKeys = "TIPO_ACCENSIONE";
+  SetMemory(start);
+  ASSERT_EQ(Run({"load", "--only", chosenKeys, Path("other.kfg")}).exitCode, 0);
+  const QByteArray chosen = Memory();
+  ASSERT_NE(chosen, start);
+  ASSERT_NE(chosen, loaded);
 
   struct Case {
     const char *cut; // "kill" or the exchange after which the line is lost
     const char *choice;
+    bool onlyChosen = false; // load --only, killed in the ignition type's settling second
   };
-  const Case cases[] = {{"kill", "finish"}, {"kill", "undo"}, {"100", "finish"}, {"100", "undo"}, {"kill", "leave"}};
+  const Case cases[] = {{"kill", "finish"}, {"kill", "undo"},         {"100", "finish"},
+                        {"100", "undo"},    {"kill", "leave"},        {"kill", "finish", true},
+                        {"kill", "undo", true}};
   for (const Case &c : cases) {
-    SCOPED_TRACE(testing::Message() << c.cut << ", " << c.choice);
+    SCOPED_TRACE(testing::Message() << c.cut << ", " << c.choice << (c.onlyChosen ? ", chosen values" : ""));
     SetMemory(start);
-    if (QByteArray(c.cut) == "kill") {
-      KillInTheMiddleOfALoad(start);
+    if (c.onlyChosen) {
+      KillInTheMiddleOfALoad(start, {QStringLiteral("load"), QStringLiteral("--only"),
+                                     QString::fromLatin1(chosenKeys), Path("other.kfg")});
+    } else if (QByteArray(c.cut) == "kill") {
+      KillInTheMiddleOfALoad(start, {QStringLiteral("load"), QStringLiteral("--write-all"), Path("other.kfg")});
     } else {
       Configure({QStringLiteral("lose_connection_after = ") + QString::fromLatin1(c.cut)});
       EXPECT_EQ(Run({"load", "--write-all", Path("other.kfg")}).exitCode, 5);
@@ -778,11 +790,12 @@ TEST_F(RecoveryTest, ALoadCutShortIsFinishedOrPutBackOrLeft) {
     EXPECT_TRUE(said.err.contains(QDir::toNativeSeparators(Path("other.kfg")))) << said.err.toStdString();
     // The unit as the next connect finds it (and corrects it).
     const QByteArray cut = Memory();
+    const QByteArray whole = c.onlyChosen ? chosen : loaded;
     ASSERT_NE(cut, start);
-    ASSERT_NE(cut, loaded);
+    ASSERT_NE(cut, whole);
     const Result recovered = Run({"recover", c.choice});
     EXPECT_EQ(recovered.exitCode, 0) << recovered.err.toStdString();
-    const QByteArray expected = QByteArray(c.choice) == "finish" ? loaded : QByteArray(c.choice) == "undo" ? start : cut;
+    const QByteArray expected = QByteArray(c.choice) == "finish" ? whole : QByteArray(c.choice) == "undo" ? start : cut;
     EXPECT_EQ(Memory().toHex(' ').toStdString(), expected.toHex(' ').toStdString());
     const Result again = Run({"get", "TIPO_ACCENSIONE"});
     EXPECT_FALSE(again.err.contains(QStringLiteral("ecuctl recover"))) << again.err.toStdString();
