@@ -5,6 +5,7 @@
 # file's load). A second start with another file while it runs hands the
 # file over and exits: the running program shows the comparison, and Esc
 # writes nothing. A file that is none of ours is said, and nothing is written.
+# Last, in English, a file handed over is compared in English and loaded.
 #   open_from_desktop.sh BIN_DIR
 set -euo pipefail
 source "$(dirname "$0")/x_scenario.sh"
@@ -61,6 +62,23 @@ xdotool getactivewindow getwindowname >"$work/garbage-box.txt"
 key Return
 wait_active "=" "$main"
 cp "$work/unit.bin" "$work/after-garbage.bin"
+
+# The same in English: the file Esc refused before, handed over again.
+key alt+l                       # "&Lingua"
+key e                           # "&English"
+sleep 1
+main=$(xdotool getwindowname "$window")   # the title is English now
+"$bin/noxconfig" --no-splash "$work/other car.kfg" >/dev/null 2>&1
+for _ in $(seq 100); do
+  [[ "$(active_name)" != "$main" && -n "$(active_name)" ]] && break
+  sleep 0.1
+done
+sleep 0.5
+xdotool getactivewindow getwindowname >"$work/english-dialog.txt"
+key Return
+wait_active "=" "$main"
+sleep 1
+cp "$work/unit.bin" "$work/after-english.bin"
 key F5
 record_exit_code
 SESSION
@@ -75,4 +93,9 @@ check "the running program showed its comparison" 'over_main second-dialog.txt'
 check "Esc wrote nothing" 'cmp "$work/after-enter.bin" "$work/after-escape.bin"'
 check "a file none of ours was said" 'over_main garbage-box.txt'
 check "and nothing was written" 'cmp "$work/after-enter.bin" "$work/after-garbage.bin"'
-finish "windows seen" 'cat "$work/first-dialog.txt" "$work/second-dialog.txt" "$work/garbage-box.txt" "$work/second.log"'
+cp "$work/after-garbage.bin" "$work/factory.bin"
+on_factory_copy load "$work/other car.kfg"
+check "in English the comparison speaks English" \
+  'over_main english-dialog.txt && ! cmp -s "$work/english-dialog.txt" "$work/second-dialog.txt"'
+check "and Enter gave that file's load, byte for byte" 'cmp "$work/expected.bin" "$work/after-english.bin"'
+finish "windows seen" 'cat "$work/first-dialog.txt" "$work/second-dialog.txt" "$work/garbage-box.txt" "$work/english-dialog.txt" "$work/second.log"'
