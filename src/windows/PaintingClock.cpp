@@ -10,7 +10,8 @@
 
 void PaintingClock::Sleep(std::uint32_t milliseconds) {
   QCoreApplication *app = QCoreApplication::instance();
-  if (!app || QThread::currentThread() != app->thread() || milliseconds == 0) {
+  if (!app || QThread::currentThread() != app->thread() || milliseconds == 0 ||
+      QCoreApplication::closingDown()) {
     m_system.Sleep(milliseconds);
     return;
   }
