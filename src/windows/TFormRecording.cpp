@@ -119,8 +119,12 @@ void TFormRecording::ShowCursor(qsizetype row) {
   for (qsizetype i = 0; i < m_data.Names.size(); ++i) {
     const double value = m_data.Columns[static_cast<std::size_t>(i)][static_cast<std::size_t>(row)];
     const QString shown = std::isnan(value) ? QStringLiteral("-") : NumberConversion::FormatDataValue(value);
-    text += QStringLiteral("&nbsp;&nbsp; <span style=\"color:%1\">%2</span> %3")
-                .arg(RecordingPlot::TraceColor(i).name(), NameOf(m_data.Names[i]).toHtmlEscaped(), shown);
+    // A caption and its value stay on one line: the readout wraps only
+    // between them, never inside "Fascia lambda 3".
+    QString caption = NameOf(m_data.Names[i]).toHtmlEscaped();
+    caption.replace(QLatin1Char(' '), QStringLiteral("&nbsp;"));
+    text += QStringLiteral("&nbsp;&nbsp; <span style=\"color:%1\">%2</span>&nbsp;%3")
+                .arg(RecordingPlot::TraceColor(i).name(), caption, shown);
     logged += QLatin1Char(' ') + m_data.Names[i] + QLatin1Char('=') + shown;
   }
   qCDebug(RecordingLog).noquote() << "cursor:" << logged;
