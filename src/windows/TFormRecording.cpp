@@ -11,8 +11,15 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QVBoxLayout>
 #include <cmath>
+
+// What the review says, for a look from outside the window (the end-to-end
+// routines): each cursor position with its time and the values as the
+// readout shows them, under the file's column names, and each problem with
+// the file. QT_LOGGING_RULES="nox.recording.debug=true".
+Q_LOGGING_CATEGORY(RecordingLog, "nox.recording", QtWarningMsg)
 
 namespace {
 // The live chart's captions where it has them, the review's own otherwise.
@@ -80,9 +87,11 @@ bool TFormRecording::Open(const QString &fileName) {
     problem = m_module.Text(TEXT_DAMAGED_ROW).arg(shownName).arg(result.Line).arg(result.Data.Rows());
     break;
   }
-  if (!problem.isEmpty())
+  if (!problem.isEmpty()) {
+    qCDebug(RecordingLog).noquote() << "problem:" << problem;
     UserInterface::Current().ShowMessage(problem, m_module.Text(TEXT_TITLE).arg(QFileInfo(fileName).fileName()),
                                          result.Data.Rows() > 0 ? MessageIcon::Warning : MessageIcon::Error);
+  }
   if (result.Data.Rows() == 0)
     return false;
   m_data = std::move(result.Data);
@@ -100,17 +109,25 @@ void TFormRecording::ShowCursor(qsizetype row) {
   }
   const qint64 ms = m_data.Times[static_cast<std::size_t>(row)];
   const qint64 ofDay = ((ms % 86400000) + 86400000) % 86400000;
-  QString text = QStringLiteral("<b>%1:%2:%3.%4</b>")
-                     .arg(ofDay / 3600000, 2, 10, QLatin1Char('0'))
-                     .arg(ofDay / 60000 % 60, 2, 10, QLatin1Char('0'))
-                     .arg(ofDay / 1000 % 60, 2, 10, QLatin1Char('0'))
-                     .arg(ofDay % 1000, 3, 10, QLatin1Char('0'));
+  const QString time = QStringLiteral("%1:%2:%3.%4")
+                           .arg(ofDay / 3600000, 2, 10, QLatin1Char('0'))
+                           .arg(ofDay / 60000 % 60, 2, 10, QLatin1Char('0'))
+                           .arg(ofDay / 1000 % 60, 2, 10, QLatin1Char('0'))
+                           .arg(ofDay % 1000, 3, 10, QLatin1Char('0'));
+  QString text = QStringLiteral("<b>%1</b>").arg(time);
+  QString logged = time;
   for (qsizetype i = 0; i < m_data.Names.size(); ++i) {
     const double value = m_data.Columns[static_cast<std::size_t>(i)][static_cast<std::size_t>(row)];
-    text += QStringLiteral("&nbsp;&nbsp; <span style=\"color:%1\">%2</span> %3")
-                .arg(RecordingPlot::TraceColor(i).name(), NameOf(m_data.Names[i]).toHtmlEscaped(),
-                     std::isnan(value) ? QStringLiteral("-") : NumberConversion::FormatDataValue(value));
+    const QString shown = std::isnan(value) ? QStringLiteral("-") : NumberConversion::FormatDataValue(value);
+    // A caption and its value stay on one line: the readout wraps only
+    // between them, never inside "Fascia lambda 3".
+    QString caption = NameOf(m_data.Names[i]).toHtmlEscaped();
+    caption.replace(QLatin1Char(' '), QStringLiteral("&nbsp;"));
+    text += QStringLiteral("&nbsp;&nbsp; <span style=\"color:%1\">%2</span>&nbsp;%3")
+                .arg(RecordingPlot::TraceColor(i).name(), caption, shown);
+    logged += QLatin1Char(' ') + m_data.Names[i] + QLatin1Char('=') + shown;
   }
+  qCDebug(RecordingLog).noquote() << "cursor:" << logged;
   m_readout->setText(text);
 }
 
