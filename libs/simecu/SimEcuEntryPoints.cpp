@@ -11,6 +11,26 @@
 #include <new>
 #include <sstream>
 
+#if defined(_WIN32)
+#include <windows.h>
+
+// The mingw-w64 run-time linked into this library takes a thread-local
+// storage index each time the library is loaded and never gives it back. A
+// process has 1088 of them, and one that connects that often (the test suites
+// do) would abort. Pinned, the library is loaded once per process: the
+// program's unload at a disconnect leaves it in place and the next connect
+// finds it. The simulated unit keeps no state outside its objects and its
+// memory file, so nothing carries over from one connection to the next.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    HMODULE self = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCWSTR>(&DllMain), &self);
+  }
+  return TRUE;
+}
+#endif
+
 NOX_PROTOCOL_EXPORT NoxProtocolObject *_CreateClassInstance() {
   // No exception may cross into the program: a failure is a null object.
   try {
