@@ -1,6 +1,7 @@
 #include "history/InterruptedLoads.h"
 
 #include "ecuconfig/ConfigurationEnvelope.h"
+#include "history/FolderFiles.h"
 #include "history/WorkshopHistory.h"
 #include "platform/SafeFileWriter.h"
 
@@ -122,7 +123,7 @@ bool InterruptedLoads::Note(const Load &load, const char *event, QString *reason
   if (UnfinishedOf(notes).isEmpty()) {
     const QDir folder(m_history.Folder());
     for (const QString &copy :
-         folder.entryList({load.ConnectionId + QStringLiteral("-load*.kfg")}, QDir::Files))
+         FolderFiles::Named(m_history.Folder(), load.ConnectionId + QStringLiteral("-load"), QStringLiteral(".kfg")))
       QFile::remove(folder.absoluteFilePath(copy));
     QFile::remove(notes);
   }
@@ -174,7 +175,7 @@ QList<InterruptedLoads::Load> InterruptedLoads::UnfinishedOf(const QString &note
 InterruptedLoads::Load InterruptedLoads::Unfinished(const QString &identification) const {
   const QDir folder(m_history.Folder());
   Load newest;
-  for (const QString &name : folder.entryList({QStringLiteral("*") + NOTES_SUFFIX}, QDir::Files)) {
+  for (const QString &name : FolderFiles::Named(m_history.Folder(), QString(), NOTES_SUFFIX)) {
     for (const Load &load : UnfinishedOf(folder.absoluteFilePath(name)))
       if (load.Identification == identification &&
           (newest.Number == 0 || load.Started > newest.Started))

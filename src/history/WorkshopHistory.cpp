@@ -1,6 +1,7 @@
 #include "history/WorkshopHistory.h"
 
 #include "ecuconfig/ConfigurationEnvelope.h"
+#include "history/FolderFiles.h"
 #include "platform/SafeFileWriter.h"
 
 #include <QCoreApplication>
@@ -242,7 +243,7 @@ bool WorkshopHistory::KeepRestorePoint(HistoryConnection &connection, const QByt
   // time) and only the newest entry of this unit is read: a workshop's
   // history of thousands of connections must not slow every connect down.
   const QString unit = QLatin1Char('-') + FileNameSafe(connection.Identification);
-  QStringList names = QDir(m_folder).entryList({QStringLiteral("*") + ENTRY_SUFFIX}, QDir::Files, QDir::Name);
+  QStringList names = FolderFiles::Named(m_folder, QString(), ENTRY_SUFFIX);
   for (auto name = names.crbegin(); name != names.crend(); ++name) {
     const QString id = QFileInfo(*name).completeBaseName();
     if (id == connection.Id || !id.contains(unit))
@@ -399,7 +400,7 @@ bool WorkshopHistory::ReadEntry(const QString &entryFile, HistoryConnection &con
 QList<HistoryConnection> WorkshopHistory::Connections(Count count) const {
   QList<HistoryConnection> connections;
   const QDir folder(m_folder);
-  const QStringList entries = folder.entryList({QStringLiteral("*") + ENTRY_SUFFIX}, QDir::Files, QDir::Name);
+  const QStringList entries = FolderFiles::Named(m_folder, QString(), ENTRY_SUFFIX);
   for (const QString &name : entries) {
     HistoryConnection connection;
     if (ReadEntry(folder.filePath(name), connection, count))
