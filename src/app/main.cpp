@@ -86,8 +86,8 @@ int main(int argc, char **argv) {
 
   try {
     DesktopUserInterface ui;
-    // The unit's mandated waits keep the windows painted (input blocked).
-    PaintingClock clock(ui);
+    // The unit's mandated waits keep the windows painted (input held).
+    PaintingClock clock;
     Clock::SetCurrent(&clock);
     struct ClockBack {
       ~ClockBack() { Clock::SetCurrent(nullptr); }

@@ -1,12 +1,34 @@
 #include "windows/PaintingClock.h"
 
-#include "platform/UserInterface.h"
-
 #include <QCoreApplication>
+#include <QCursor>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QEventLoop>
+#include <QApplication>
+#include <QPointer>
+#include <QWidget>
 #include <QThread>
 #include <QTimer>
+
+bool PaintingClock::InputHold::eventFilter(QObject *watched, QEvent *event) {
+  switch (event->type()) {
+  case QEvent::KeyPress:
+  case QEvent::KeyRelease:
+  case QEvent::ShortcutOverride:
+  case QEvent::Shortcut:
+  case QEvent::MouseButtonPress:
+  case QEvent::MouseButtonRelease:
+  case QEvent::MouseButtonDblClick:
+  case QEvent::Wheel:
+  case QEvent::ContextMenu:
+    return true;
+  case QEvent::Close: // the window manager's, not the program's own
+    return event->spontaneous();
+  default:
+    return QObject::eventFilter(watched, event);
+  }
+}
 
 void PaintingClock::Sleep(std::uint32_t milliseconds) {
   QCoreApplication *app = QCoreApplication::instance();
@@ -15,7 +37,15 @@ void PaintingClock::Sleep(std::uint32_t milliseconds) {
     m_system.Sleep(milliseconds);
     return;
   }
-  m_ui.SetBusyCursor(true);
+  // Window managers differ in where the focus goes when a list popped up
+  // from a combo box closes during the wait, and some put it nowhere.
+  const QPointer<QWidget> window = QApplication::activeWindow();
+  const QPointer<QWidget> focus = window ? window->focusWidget() : nullptr;
+  InputHold hold;
+  app->installEventFilter(&hold);
+  const bool gui = qobject_cast<QGuiApplication *>(app) != nullptr;
+  if (gui)
+    QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
   ++m_depth;
   QElapsedTimer elapsed;
   elapsed.start();
@@ -23,8 +53,15 @@ void PaintingClock::Sleep(std::uint32_t milliseconds) {
   for (qint64 left = milliseconds; left > 0; left = qint64(milliseconds) - elapsed.elapsed()) {
     QEventLoop loop;
     QTimer::singleShot(std::chrono::milliseconds(left), Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
   }
   --m_depth;
-  m_ui.SetBusyCursor(false);
+  if (gui)
+    QGuiApplication::restoreOverrideCursor();
+  app->removeEventFilter(&hold);
+  if (window && window->isVisible() && focus && focus->isVisible() && focus->isEnabled() &&
+      QApplication::focusWidget() != focus) {
+    window->activateWindow();
+    focus->setFocus(Qt::ActiveWindowFocusReason);
+  }
 }

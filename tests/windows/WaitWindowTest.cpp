@@ -346,7 +346,7 @@ protected:
     int &m_paints;
   };
 
-  PaintingClock Painting{Desktop};
+  PaintingClock Painting;
 };
 
 TEST_F(MandatedWaitTest, TheWindowRepaintsAndDropsInputWhileTheUnitSettles) {
