@@ -5,9 +5,7 @@
 
 #include <QMessageBox>
 
-namespace {
-// The events that start something the fitter asked for.
-bool IsUserInput(QEvent::Type type) {
+bool NoxApplication::IsUserInput(QEvent::Type type) {
   switch (type) {
   case QEvent::KeyPress:
   case QEvent::KeyRelease:
@@ -23,7 +21,6 @@ bool IsUserInput(QEvent::Type type) {
     return false;
   }
 }
-} // namespace
 
 NoxApplication::NoxApplication(int &argc, char **argv) : QApplication(argc, argv) {}
 

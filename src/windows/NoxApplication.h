@@ -11,6 +11,8 @@ public:
   NoxApplication(int &argc, char **argv);
 
   bool notify(QObject *receiver, QEvent *event) override;
+  // The events that start something the fitter asked for.
+  static bool IsUserInput(QEvent::Type type);
 
   // The standard exception message box. Call from a catch block: anything
   // that is not a std::exception is shown with an empty message.

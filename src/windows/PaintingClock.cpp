@@ -1,5 +1,7 @@
 #include "windows/PaintingClock.h"
 
+#include "windows/NoxApplication.h"
+
 #include <QCoreApplication>
 #include <QCursor>
 #include <QElapsedTimer>
@@ -12,22 +14,12 @@
 #include <QTimer>
 
 bool PaintingClock::InputHold::eventFilter(QObject *watched, QEvent *event) {
-  switch (event->type()) {
-  case QEvent::KeyPress:
-  case QEvent::KeyRelease:
-  case QEvent::ShortcutOverride:
-  case QEvent::Shortcut:
-  case QEvent::MouseButtonPress:
-  case QEvent::MouseButtonRelease:
-  case QEvent::MouseButtonDblClick:
-  case QEvent::Wheel:
-  case QEvent::ContextMenu:
+  if (NoxApplication::IsUserInput(event->type()))
     return true;
-  case QEvent::Close: // the window manager's, not the program's own
+  // The window manager's close, not the program's own.
+  if (event->type() == QEvent::Close)
     return event->spontaneous();
-  default:
-    return QObject::eventFilter(watched, event);
-  }
+  return QObject::eventFilter(watched, event);
 }
 
 void PaintingClock::Sleep(std::uint32_t milliseconds) {

@@ -24,6 +24,16 @@ cp "$work/unit.bin" "$work/factory.bin"
 on_factory_copy load "$work/car.kfg"             # what Enter must give
 
 run_session <<'SESSION'
+# Waits for a window over the main one (a handed-over file's comparison or
+# message box) and keeps its title in $work/NAME.
+note_window_over_main() {
+  for _ in $(seq 100); do
+    [[ "$(active_name)" != "$main" && -n "$(active_name)" ]] && break
+    sleep 0.1
+  done
+  sleep 0.5
+  xdotool getactivewindow getwindowname >"$work/$1"
+}
 start_program "$work/car.kfg"
 main=$(xdotool getwindowname "$window")
 echo "$main" >"$work/main-title.txt"
@@ -41,24 +51,14 @@ cp "$work/unit.bin" "$work/after-enter.bin"
 
 "$bin/noxconfig" --no-splash "$work/other car.kfg" >"$work/second.log" 2>&1
 echo $? >"$work/second.code"
-for _ in $(seq 100); do
-  [[ "$(active_name)" != "$main" && -n "$(active_name)" ]] && break
-  sleep 0.1
-done
-sleep 0.5
-xdotool getactivewindow getwindowname >"$work/second-dialog.txt"
+note_window_over_main second-dialog.txt
 key Escape
 wait_active "=" "$main"
 sleep 0.5
 cp "$work/unit.bin" "$work/after-escape.bin"
 
 "$bin/noxconfig" --no-splash "$work/mail.kfg" >/dev/null 2>&1
-for _ in $(seq 100); do
-  [[ "$(active_name)" != "$main" && -n "$(active_name)" ]] && break
-  sleep 0.1
-done
-sleep 0.5
-xdotool getactivewindow getwindowname >"$work/garbage-box.txt"
+note_window_over_main garbage-box.txt
 key Return
 wait_active "=" "$main"
 cp "$work/unit.bin" "$work/after-garbage.bin"
@@ -69,12 +69,7 @@ key e                           # "&English"
 sleep 1
 main=$(xdotool getwindowname "$window")   # the title is English now
 "$bin/noxconfig" --no-splash "$work/other car.kfg" >/dev/null 2>&1
-for _ in $(seq 100); do
-  [[ "$(active_name)" != "$main" && -n "$(active_name)" ]] && break
-  sleep 0.1
-done
-sleep 0.5
-xdotool getactivewindow getwindowname >"$work/english-dialog.txt"
+note_window_over_main english-dialog.txt
 key Return
 wait_active "=" "$main"
 sleep 1
