@@ -406,3 +406,69 @@ TEST_F(MandatedWaitTest, TheWindowRepaintsAndDropsInputWhileTheUnitSettles) {
 }
 
 } // namespace
+
+#include "../ecuconfig/LoadBench.h"
+
+namespace {
+
+// A wait that keeps the windows painted lets messages through, a lost line's
+// among them. What a load leaves in the unit and what it says must still be
+// what the same load gives with a wait that froze everything, fault for fault.
+using load_test::Bench;
+using load_test::Outcome;
+
+TEST(PaintingClockLoadTest, ALoadMeetsEachFaultAsWithAWaitThatFroze) {
+  const QByteArray previous = qgetenv("NOX_SIMECU_CONFIG");
+  QTemporaryDir dir;
+  const QString fileName = dir.filePath(QStringLiteral("load.kfg"));
+  Bench bench{4242};
+  QByteArray factory;
+  {
+    FakeClock quick;
+    bench.FileAfter({}, dir.path(), [](TSerialDataModule &) {}, &factory);
+    const QByteArray file = bench.FileAfter({}, dir.path(), [](TSerialDataModule &m) {
+      m.TIPO_ACCENSIONE->SetValue(3);
+      m.GiriCutOff->SetValue(1800);
+      m.TIPO_TPS->SetValue(1);
+    });
+    ASSERT_TRUE(ConfigurationEnvelope::WriteFile(fileName, file));
+  }
+  // The line lost in the middle of the load: the first exchange after the
+  // connect at which it does not reach its end.
+  QByteArray lost;
+  for (int n = 40; n < 400 && lost.isEmpty(); ++n) {
+    FakeClock quick;
+    const QByteArray faults = "lose_connection_after = " + QByteArray::number(n) + "\n";
+    const Outcome outcome = bench.Load(factory, dir.path(), fileName, true, faults, false);
+    if (outcome.Connected && !outcome.Complete)
+      lost = faults;
+  }
+  ASSERT_FALSE(lost.isEmpty());
+  struct Case {
+    QByteArray Faults;
+    bool WriteAll;
+  };
+  const Case cases[] = {
+      {"", false}, {"", true}, {"write_fail = 213\n", false}, {"undefined = 213\n", false}, {lost, false}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << '"' << c.Faults.constData() << '"' << (c.WriteAll ? ", every value" : ""));
+    Outcome frozen;
+    {
+      FakeClock quick;
+      frozen = bench.Load(factory, dir.path(), fileName, true, c.Faults, c.WriteAll);
+    }
+    PaintingClock painting;
+    Clock::SetCurrent(&painting);
+    const Outcome painted = bench.Load(factory, dir.path(), fileName, true, c.Faults, c.WriteAll);
+    Clock::SetCurrent(nullptr);
+    ASSERT_TRUE(frozen.Connected) << frozen.Failures.toStdString();
+    ASSERT_TRUE(painted.Connected) << painted.Failures.toStdString();
+    EXPECT_EQ(painted.Memory.toHex(' ').toStdString(), frozen.Memory.toHex(' ').toStdString());
+    EXPECT_EQ(painted.Complete, frozen.Complete);
+    EXPECT_EQ(painted.Failures, frozen.Failures);
+    EXPECT_EQ(painted.Valid, frozen.Valid) << "the values shown as the unit's";
+  }
+  qputenv("NOX_SIMECU_CONFIG", previous);
+}
+
+} // namespace
